@@ -1,0 +1,117 @@
+// CLogoBitmap: the image record of one logo, from the BMP source to the dots
+// that are turned and packed for the printer.
+//
+// Operations answer as the control's callers expect: writers return 1 (done),
+// 0 (a file could not be written) or 255 (nothing loaded); conversions return
+// 1, or 0 when nothing is loaded.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "bmp_reader.h"
+#include "bytes.h"
+#include "message_sink.h"
+
+namespace zelmar {
+
+// Raster geometry fixed by the record.
+constexpr int kRasterRows = 650;
+constexpr int kRasterStride = 620;
+constexpr int kMaxSourceWidth = 616;   // largest multiple of 8 in a raster row
+constexpr int kMaxSourceHeight = 648;  // largest multiple of 8 below 650 rows
+constexpr std::size_t kStreamBufferSize = 0x30000;
+
+// The turned raster and the colour copy are single and shared by every record
+// of the process; only one image is prepared at a time.
+constexpr int kTurnedStride = 700;
+constexpr int kTurnedRows = 648;
+constexpr int kColourCopyStride = 2100;
+constexpr int kColourCopyRows = 700;
+
+std::uint8_t* TurnedRaster();
+std::uint8_t* ColourCopy();
+
+constexpr std::uint8_t kDot = 0;
+constexpr std::uint8_t kWhite = 255;
+
+class CLogoBitmap {
+  public:
+    // Messages of the colour-file writer go to `messages` (may be null).
+    explicit CLogoBitmap(MessageSink* messages = nullptr);
+
+    // 1 for a grey or colour source (depth 4, 8, 16, 24 or 32), 0 for a 1-bit
+    // source or a file that is not a BMP. Resets the stream length.
+    int IsToneSource(const std::string& path);
+    // 1 when the three bytes at file offset 54 are white: colour 0 of a palette
+    // file, the first stored pixel of a true-colour file. Resets the stream length.
+    int IsWhiteFirst(const std::string& path);
+    // 1 when the file is loaded; 0 (and nothing loaded) for a file that is not
+    // a readable BMP or does not fit the rasters.
+    int LoadSource(const std::string& path);
+    // The reason the last LoadSource failed.
+    BmpError LoadError() const { return loadError_; }
+
+    int WriteDotBitmap();
+
+    int ToneNone(int16_t brightness);
+    int ToneDiffuse(int16_t brightness);
+    // A 1-bit source's own dots: a dot where its colour is dark.
+    int ToneTwoColour();
+    int ApplyWaterMarkScreen();
+
+    int TurnAndWrite(int16_t rotation);
+    int CopyColourPlanes(int16_t selector);
+    // kind 0 blue, 1 green, 2 red: the same 24-bit copy under three names.
+    int WriteColourFile(int kind);
+    int CopyTwoColour(const std::string& path);
+
+    bool Loaded() const { return source_ != nullptr; }
+    int32_t Width() const { return width_; }
+    int32_t Height() const { return height_; }
+    int32_t Stride() const { return stride_; }
+    uint16_t Planes() const { return planes_; }
+    uint16_t Depth() const { return depth_; }
+    int32_t PaddedWidth() const { return paddedWidth_; }
+    int32_t PaddedHeight() const { return paddedHeight_; }
+    int32_t TurnedWidth() const { return turnedWidth_; }
+    int32_t TurnedHeight() const { return turnedHeight_; }
+    int32_t StreamLength() const { return streamLength_; }
+    const uint8_t* StreamBuffer() const { return stream_.data(); }
+    const uint8_t* GreyRaster() const { return grey_.data(); }
+    const uint8_t* DotRaster() const { return dots_.data(); }
+
+  private:
+    Bgr SourceColour(int32_t x, int32_t storedRow) const;
+    void FillGrey(int offset);
+    void Release();
+
+    MessageSink* messages_;
+    Bytes stream_;
+    Bytes grey_;
+    Bytes dots_;
+    int32_t width_ = 0;
+    int32_t height_ = 0;
+    int32_t stride_ = 0;
+    uint16_t planes_ = 0;
+    uint16_t depth_ = 0;
+    const uint8_t* pixels_ = nullptr;
+    std::unique_ptr<BmpSource> source_;  // the loaded bitmap; null while empty
+    int32_t streamLength_ = 0;
+    int32_t paddedHeight_ = 0;
+    int32_t paddedWidth_ = 0;
+    int32_t turnedWidth_ = 0;  // of the last turn, for the WaterMark screen
+    int32_t turnedHeight_ = 0;
+    BmpError loadError_ = BmpError::kNone;
+};
+
+// The grey level of a colour, as the printer's tone methods see it.
+inline int GreyLevel(int b, int g, int r) {
+    return static_cast<int>((g * 0.587 + r * 0.299) + b * 0.114);
+}
+
+// The brightness offset of the diffusion method: darker above 5, lighter below.
+int BrightnessOffset(int16_t brightness);
+
+}  // namespace zelmar

@@ -1,0 +1,231 @@
+#include "engine/bmp_reader.h"
+
+#include <gtest/gtest.h>
+
+#include "bmp_builder.h"
+
+namespace zelmar {
+namespace {
+
+using test::BmpSpec;
+using test::MakeBmp;
+
+BmpSpec Spec(int depth, int width = 4, int height = 3) {
+    BmpSpec s;
+    s.depth = depth;
+    s.width = width;
+    s.height = height;
+    if (depth <= 8) s.palette.assign(1u << depth, 0);
+    return s;
+}
+
+struct Malformed {
+    const char* name;
+    std::function<Bytes()> make;
+    BmpError expected;
+};
+
+void PrintTo(const Malformed& m, std::ostream* os) {
+    *os << m.name;
+}
+
+Bytes Patched(Bytes b, std::size_t at, std::initializer_list<std::uint8_t> values) {
+    for (std::uint8_t v : values)
+        b.at(at++) = v;
+    return b;
+}
+
+Bytes Cut(Bytes b, std::size_t size) {
+    b.resize(size);
+    return b;
+}
+
+class MalformedBmp : public ::testing::TestWithParam<Malformed> {};
+
+TEST_P(MalformedBmp, IsRefused) {
+    const Bytes file = GetParam().make();
+    BmpSource source;
+    EXPECT_EQ(DecodeBmp(file, source), GetParam().expected);
+    EXPECT_TRUE(source.pixels.empty());
+}
+
+const Bytes kGood = MakeBmp(Spec(24));
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, MalformedBmp,
+    ::testing::Values(
+        Malformed{"Empty", [] { return Bytes{}; }, BmpError::kNotBmp},
+        Malformed{"BadMagic",
+                  [] {
+                      return Patched(kGood, 0, {'M', 'B'});
+                  },
+                  BmpError::kNotBmp},
+        Malformed{"FileHeaderOnly", [] { return Cut(kGood, 14); }, BmpError::kTruncatedHeader},
+        Malformed{"InfoHeaderCut", [] { return Cut(kGood, 40); }, BmpError::kTruncatedHeader},
+        Malformed{"CoreHeader",
+                  [] {
+                      return Patched(kGood, 14, {12, 0, 0, 0});
+                  },
+                  BmpError::kUnsupportedHeader},
+        Malformed{"HugeHeader",
+                  [] {
+                      return Patched(kGood, 14, {0, 0, 0, 0x80});
+                  },
+                  BmpError::kUnsupportedHeader},
+        Malformed{"ZeroWidth",
+                  [] {
+                      return Patched(kGood, 18, {0, 0, 0, 0});
+                  },
+                  BmpError::kBadDimensions},
+        Malformed{"NegativeWidth",
+                  [] {
+                      return Patched(kGood, 18, {0xFF, 0xFF, 0xFF, 0xFF});
+                  },
+                  BmpError::kBadDimensions},
+        Malformed{"ZeroHeight",
+                  [] {
+                      return Patched(kGood, 22, {0, 0, 0, 0});
+                  },
+                  BmpError::kBadDimensions},
+        Malformed{"MinimumHeight",
+                  [] {
+                      return Patched(kGood, 22, {0, 0, 0, 0x80});
+                  },
+                  BmpError::kBadDimensions},
+        Malformed{"AbsurdWidth",
+                  [] {
+                      return Patched(kGood, 18, {0, 0, 0, 0x10});
+                  },
+                  BmpError::kBadDimensions},
+        Malformed{"Depth2",
+                  [] {
+                      return Patched(kGood, 28, {2, 0});
+                  },
+                  BmpError::kUnsupportedDepth},
+        Malformed{"TwoPlanes",
+                  [] {
+                      return Patched(kGood, 26, {2, 0});
+                  },
+                  BmpError::kUnsupportedDepth},
+        Malformed{"Rle8", [] { return Patched(MakeBmp(Spec(8)), 30, {1}); },
+                  BmpError::kUnsupportedCompression},
+        Malformed{"Jpeg", [] { return Patched(kGood, 30, {4}); },
+                  BmpError::kUnsupportedCompression},
+        Malformed{"BitfieldsOn24", [] { return Patched(kGood, 30, {3}); },
+                  BmpError::kUnsupportedCompression},
+        Malformed{"OverlappingMasks",
+                  [] {
+                      BmpSpec s = Spec(16);
+                      s.compression = 3;
+                      s.masks[0] = 0xF800, s.masks[1] = 0x0FE0, s.masks[2] = 0x001F;
+                      return MakeBmp(s);
+                  },
+                  BmpError::kBadMasks},
+        Malformed{"GappedMask",
+                  [] {
+                      BmpSpec s = Spec(16);
+                      s.compression = 3;
+                      s.masks[0] = 0xA000, s.masks[1] = 0x07E0, s.masks[2] = 0x001F;
+                      return MakeBmp(s);
+                  },
+                  BmpError::kBadMasks},
+        Malformed{"MaskBeyondDepth",
+                  [] {
+                      BmpSpec s = Spec(16);
+                      s.compression = 3;
+                      s.masks[0] = 0xF0000, s.masks[1] = 0x07E0, s.masks[2] = 0x001F;
+                      return MakeBmp(s);
+                  },
+                  BmpError::kBadMasks},
+        Malformed{"PaletteCut", [] { return Cut(MakeBmp(Spec(8)), 54 + 100); },
+                  BmpError::kTruncatedPalette},
+        Malformed{"RowsCut", [] { return Cut(kGood, kGood.size() - 1); },
+                  BmpError::kTruncatedPixels},
+        Malformed{"HugeOffset",
+                  [] {
+                      return Patched(kGood, 10, {0xFF, 0xFF, 0xFF, 0xFF});
+                  },
+                  BmpError::kTruncatedPixels},
+        Malformed{"OffsetInsideHeader",
+                  [] {
+                      return Patched(kGood, 10, {20, 0, 0, 0});
+                  },
+                  BmpError::kBadDataOffset}),
+    [](const ::testing::TestParamInfo<Malformed>& p) { return p.param.name; });
+
+TEST(BmpReader, KeepsStoredRowsBottomFirstWithTheirPadding) {
+    BmpSpec s = Spec(8, 3, 2);  // 3 bytes of pixels, 1 byte of padding per row
+    s.pixel = [](int x, int y) { return static_cast<std::uint32_t>(10 * y + x + 1); };
+    Bytes file = MakeBmp(s);
+    file[file.size() - 1] = 0xAB;  // padding of the last stored row (the top row)
+    BmpSource source;
+    ASSERT_EQ(DecodeBmp(file, source), BmpError::kNone);
+    EXPECT_EQ(source.header.stride, 4u);
+    const Bytes expected = {11, 12, 13, 0, 1, 2, 3, 0xAB};
+    EXPECT_EQ(Bytes(source.pixels.begin(), source.pixels.begin() + 8), expected);
+}
+
+TEST(BmpReader, TopDownFileGivesTheSameStoredRows) {
+    BmpSpec s = Spec(24, 5, 4);
+    s.pixel = [](int x, int y) { return static_cast<std::uint32_t>(x * 40 + y * 7) * 0x010101u; };
+    BmpSource bottomUp, topDown;
+    ASSERT_EQ(DecodeBmp(MakeBmp(s), bottomUp), BmpError::kNone);
+    s.topDown = true;
+    ASSERT_EQ(DecodeBmp(MakeBmp(s), topDown), BmpError::kNone);
+    EXPECT_TRUE(topDown.header.topDown);
+    EXPECT_EQ(topDown.header.height, 4);
+    EXPECT_EQ(topDown.pixels, bottomUp.pixels);
+}
+
+TEST(BmpReader, PaletteSizeFollowsColoursUsed) {
+    struct Case {
+        int depth;
+        std::uint32_t used;
+        std::size_t entries;
+    };
+    for (const Case c :
+         {Case{8, 0, 256}, Case{8, 3, 3}, Case{8, 300, 256}, Case{4, 16, 16}, Case{1, 2, 2}}) {
+        BmpSpec s = Spec(c.depth);
+        s.coloursUsed = c.used;
+        s.palette.assign(c.entries, 0x123456);
+        BmpSource source;
+        ASSERT_EQ(DecodeBmp(MakeBmp(s), source), BmpError::kNone) << c.depth << "/" << c.used;
+        ASSERT_EQ(source.palette.size(), c.entries);
+        EXPECT_EQ(source.palette.back().r, 0x12);
+        EXPECT_EQ(source.palette.back().b, 0x56);
+    }
+}
+
+TEST(BmpReader, BitFieldsScaleChannelsToFullRange) {
+    struct Case {
+        std::uint32_t mask, value;
+        int expected;
+    };
+    // (v * 255 + (2^n - 1) / 2) / (2^n - 1)
+    for (const Case c :
+         {Case{0x001F, 31, 255}, Case{0x001F, 16, 132}, Case{0x07E0, 1u << 5, 4},
+          Case{0x7C00, 0, 0}, Case{0xFF0000, 0x800000, 128}, Case{0x3FF00000, 512u << 20, 128}}) {
+        BmpSpec s = Spec(32);
+        s.compression = 3;
+        s.masks[0] = c.mask;
+        BmpSource source;
+        ASSERT_EQ(DecodeBmp(MakeBmp(s), source), BmpError::kNone) << std::hex << c.mask;
+        EXPECT_EQ(source.header.red.Extract(c.value), c.expected) << std::hex << c.mask;
+    }
+}
+
+TEST(BmpReader, HeaderVersionsAreRead) {
+    for (std::uint32_t size : {40u, 52u, 56u, 108u, 124u}) {
+        BmpSpec s = Spec(16);
+        s.infoSize = size;
+        s.compression = 3;
+        s.masks[0] = 0xF800, s.masks[1] = 0x07E0, s.masks[2] = 0x001F;
+        BmpSource source;
+        ASSERT_EQ(DecodeBmp(MakeBmp(s), source), BmpError::kNone) << size;
+        EXPECT_EQ(source.header.green.bits, 6) << size;
+        EXPECT_EQ(source.header.dataOffset, 14 + size + (size == 40 ? 12 : 0)) << size;
+    }
+}
+
+}  // namespace
+}  // namespace zelmar

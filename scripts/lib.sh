@@ -1,0 +1,63 @@
+# Shared by the project's scripts: package set-up, builds and the Wine prefix.
+# Sourced, not run.
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX="${WINEPREFIX:-$ROOT/build/wine-prefix}"
+export WINEDEBUG="${WINEDEBUG:--all}"
+# No Mono or Gecko installers: nothing here needs them and they would ask.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+WINE=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver64
+
+PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libbenchmark-dev libpng-dev
+          g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
+          wine wine64 libwine-dev xvfb xauth x11-apps imagemagick)
+
+log() { printf '==> %s\n' "$*" >&2; }
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+# Installs the Debian packages that are missing; does nothing when all are there.
+ensure_packages() {
+    local missing=() p
+    for p in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    log "installing ${missing[*]}"
+    as_root apt-get update -q
+    as_root env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# configure_and_build <preset>
+configure_and_build() {
+    log "building $1"
+    cmake --preset "$1" >/dev/null
+    cmake --build --preset "$1"
+}
+
+ensure_wine_prefix() {
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        log "creating the Wine prefix in $WINEPREFIX"
+        mkdir -p "$WINEPREFIX"
+        "$WINE" wineboot -i >/dev/null 2>&1
+        "$WINESERVER" -w
+    fi
+}
+
+# A persistent wineserver, so tests start fast. The first wine command of a
+# server starts its services, which keep that command's output pipe open for
+# the server's life: run it here with no pipes, not under CTest.
+start_wineserver() {
+    ensure_wine_prefix
+    "$WINESERVER" -p
+    "$WINE" cmd /c exit </dev/null >/dev/null 2>&1
+}
+
+stop_wineserver() {
+    "$WINESERVER" -k 2>/dev/null || true
+}

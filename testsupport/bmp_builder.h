@@ -1,0 +1,47 @@
+// Small BMP files built in memory for tests, in every layout the engine reads.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace zelmar::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct BmpSpec {
+    int width = 1;
+    int height = 1;
+    int depth = 24;
+    bool topDown = false;
+    std::uint32_t infoSize = 40;         // 40, 52, 56, 108 or 124
+    std::uint32_t compression = 0;       // 0 BI_RGB, 3 BI_BITFIELDS
+    std::uint32_t masks[3] = {0, 0, 0};  // red, green, blue (BI_BITFIELDS)
+    std::vector<std::uint32_t> palette;  // 0x00RRGGBB per entry (depths 1, 4, 8)
+    std::uint32_t coloursUsed = 0;       // biClrUsed; 0 = the palette's size
+    // The stored value of the pixel at (x, y), y = 0 the top row: a palette
+    // index, a raw 16- or 32-bit value, or 0xRRGGBB for 24 bits.
+    std::function<std::uint32_t(int x, int y)> pixel = [](int, int) { return 0u; };
+};
+
+Bytes MakeBmp(const BmpSpec& spec);
+
+// A 24-bit picture filled from 0xRRGGBB values, y = 0 the top row.
+Bytes MakeColourBmp(int width, int height, std::function<std::uint32_t(int x, int y)> colour);
+
+// A grey 0x00GGGGGG value.
+inline std::uint32_t Grey(int v) {
+    const auto g = static_cast<std::uint32_t>(v);
+    return g << 16 | g << 8 | g;
+}
+
+void WriteBytes(const std::string& path, const Bytes& bytes);
+Bytes ReadBytes(const std::string& path);
+bool FileExists(const std::string& path);
+
+// The pixel at (x, y), y = 0 the top row, of a 1-bit file the engine wrote:
+// true for a dot (colour 1).
+bool DotAt(const Bytes& oneBitFile, int x, int y);
+
+}  // namespace zelmar::test

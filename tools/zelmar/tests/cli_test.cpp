@@ -1,0 +1,85 @@
+#include "cli.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "bmp_builder.h"
+#include "engine/files.h"
+#include "work_dir.h"
+
+namespace zelmar::cli {
+namespace {
+
+class CliTest : public test::WorkDirTest {
+  protected:
+    int Run(std::vector<std::string> args) {
+        out_.str("");
+        err_.str("");
+        return cli::Run(args, out_, err_);
+    }
+    std::string Out() const { return out_.str(); }
+    std::string Err() const { return err_.str(); }
+    std::string Logo() {
+        test::WriteBytes(Path("logo.bmp"),
+                         test::MakeColourBmp(30, 10, [](int x, int) { return test::Grey(x * 8); }));
+        return Path("logo.bmp");
+    }
+
+    std::ostringstream out_, err_;
+};
+
+TEST_F(CliTest, Info) {
+    EXPECT_EQ(Run({"info", Logo()}), kOk);
+    EXPECT_EQ(Out(), "bits=24 height=10 width=30\n");
+
+    EXPECT_EQ(Run({"info", Path("missing.bmp")}), kFailed);
+    EXPECT_EQ(Out(), "");
+    EXPECT_NE(Err().find("missing.bmp: the file cannot be opened"), std::string::npos) << Err();
+}
+
+TEST_F(CliTest, PreviewPrintsThePathOfThePicture) {
+    const std::string logo = Logo();
+    EXPECT_EQ(Run({"preview", logo}), kOk);
+    EXPECT_EQ(Out(), files::InCurrentDirectory("Temp.bmp") + "\n");
+
+    EXPECT_EQ(Run({"preview", logo, "--mode", "2", "--rotation=3", "--brightness", "14"}), kOk);
+    EXPECT_EQ(Out(), files::InCurrentDirectory("LeftRotation.bmp") + "\n");
+    EXPECT_TRUE(test::FileExists(Path("RealBlueColor.bmp")));
+
+    EXPECT_EQ(Run({"preview", Path("missing.bmp")}), kOk);
+    EXPECT_EQ(Out(), "\n");
+}
+
+TEST_F(CliTest, UsageErrors) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{}, "usage: zelmar <command>"},
+        {{"frobnicate"}, "unknown command 'frobnicate'"},
+        {{"preview", "a.bmp", "--colour", "3"}, "unknown option '--colour'"},
+        {{"preview", "a.bmp", "--mode", "two"}, "--mode: 'two' is not a whole number"},
+        {{"preview", "a.bmp", "--brightness", "40000"}, "from -32768 to 32767"},
+        {{"preview", "a.bmp", "--rotation"}, "--rotation needs a value"},
+        {{"preview"}, "expected 1 argument(s), got 0"},
+        {{"info", "a.bmp", "b.bmp"}, "expected 1 argument(s), got 2"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Run(c.args), kUsage) << c.message;
+        EXPECT_NE(Err().find(c.message), std::string::npos) << Err();
+    }
+}
+
+TEST_F(CliTest, HelpOnEveryCommand) {
+    for (const char* command : {"info", "preview"}) {
+        EXPECT_EQ(Run({command, "--help"}), kOk) << command;
+        EXPECT_EQ(Out().rfind(std::string("usage: zelmar ") + command, 0), 0u) << Out();
+    }
+    EXPECT_EQ(Run({"--help"}), kOk);
+    EXPECT_NE(Out().find("preview"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zelmar::cli
