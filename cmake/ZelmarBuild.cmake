@@ -7,6 +7,11 @@ if(ZELMAR_SANITIZE)
     add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(ZELMAR_FUZZ)
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
 if(WIN32)
     # Narrow Win32 calls take text in the system code page, as the control's callers expect.
     add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
