@@ -6,6 +6,7 @@
 #include <string>
 
 #include "bmp_reader.h"
+#include "command_stream.h"
 #include "image_preparation.h"
 #include "message_sink.h"
 
@@ -25,5 +26,23 @@ int32_t BitmapInfo(const std::string& path, int32_t& bitsPixel, int32_t& height,
 // no rotation file.
 std::string Preview(const std::string& path, const ImageOptions& options,
                     MessageSink* messages = nullptr);
+
+// Status numbers of FileUpload.
+constexpr int32_t kFileUploadDone = 0;
+constexpr int32_t kFileUploadCannotCreate = 1;  // FileName cannot be created; nothing written
+constexpr int32_t kFileUploadNoImage = 2;       // the image list holds no "|"
+constexpr int32_t kFileUploadBadImage = 3;      // an image does not load, or Rotation is not 0 to 3
+
+// Writes the command stream for the image list `nvImage` into `fileName`:
+// NVSelect 0 the NV image definitions (model-0 form), any other value the band
+// form of the first image. Progress: the image's number after each definition,
+// 0 after the band form.
+int32_t FileUpload(const std::string& fileName, const std::string& nvImage, int32_t nvSelect,
+                   const ImageOptions& image, int16_t selectType, int16_t selectMargin,
+                   const ProgressFn& progress, MessageSink* messages = nullptr);
+
+// Shows `fileName` (caption empty: the host's default) and writes an empty
+// "Raster.bmp". Always 0.
+int32_t FileLoad(const std::string& fileName, MessageSink& messages);
 
 }  // namespace zelmar
