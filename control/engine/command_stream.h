@@ -13,7 +13,7 @@
 namespace zelmar {
 
 class ByteSink {
-public:
+  public:
     virtual ~ByteSink() = default;
     // True when every byte went out; a builder stops at the first false.
     virtual bool Write(const std::uint8_t* data, std::size_t size) = 0;
@@ -22,7 +22,7 @@ public:
 
 // Keeps everything in memory, one entry per piece written.
 class BufferSink : public ByteSink {
-public:
+  public:
     bool Write(const std::uint8_t* data, std::size_t size) override;
     using ByteSink::Write;
     Bytes bytes;
@@ -40,11 +40,11 @@ Bytes SizeBytes(std::int32_t paddedWidth, std::int32_t paddedHeight);
 // The header of an NV image of the model-0 form, by SelectType and SelectMargin.
 Bytes NvImageHeader(std::int16_t selectType, std::int16_t selectMargin, std::int32_t paddedWidth,
                     std::int32_t paddedHeight);
-Bytes BandPreamble();                                       // ESC o 0, ESC @
+Bytes BandPreamble();                                      // ESC o 0, ESC @
 Bytes BandRecordHead(int band, std::int32_t paddedWidth);  // ESC X * j, ESC * 1 nL nH
-Bytes SamplePrintStart();                                   // ESC o 1
-Bytes SamplePrintFeed();                                    // seven CR LF, ESC m
-Bytes CutSequence();                                        // CR LF, ESC i
+Bytes SamplePrintStart();                                  // ESC o 1
+Bytes SamplePrintFeed();                                   // seven CR LF, ESC m
+Bytes CutSequence();                                       // CR LF, ESC i
 Bytes OptionsCommand(std::int16_t topLogo, std::int16_t bottomLogo, std::int16_t waterMark,
                      std::int16_t marginMessage);
 Bytes DefinitionPreamble(int imageCount);  // ESC @, FS q n

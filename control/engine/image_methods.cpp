@@ -1,23 +1,10 @@
 #include "image_methods.h"
 
 #include "files.h"
+#include "upload_forms.h"
 #include "working_files.h"
 
 namespace zelmar {
-
-namespace {
-
-// Headers and the largest colour table fit well within this.
-constexpr std::size_t kHeaderBytes = 4096;
-
-}  // namespace
-
-BmpError ReadBmpInfo(const std::string& path, BmpHeader& header) {
-    Bytes head;
-    std::uint64_t fileSize = 0;
-    if (!files::ReadPrefix(path, kHeaderBytes, head, fileSize)) return BmpError::kCannotOpen;
-    return ParseBmpHeader(head, fileSize, header);
-}
 
 int32_t BitmapInfo(const std::string& path, int32_t& bitsPixel, int32_t& height, int32_t& width) {
     BmpHeader header;
@@ -36,6 +23,77 @@ std::string Preview(const std::string& path, const ImageOptions& options, Messag
     if (options.imageMode != 2) return files::InCurrentDirectory(working_file::kTemp);
     const std::string_view shown = RotationFile(options.rotation);
     return shown.empty() ? std::string() : files::InCurrentDirectory(shown);
+}
+
+namespace {
+
+// Writes into an output file.
+class FileSink : public ByteSink {
+  public:
+    explicit FileSink(files::OutputFile& file) : file_(file) {}
+    bool Write(const std::uint8_t* data, std::size_t size) override {
+        return file_.Write(data, size);
+    }
+    using ByteSink::Write;
+
+  private:
+    files::OutputFile& file_;
+};
+
+// "Raster.bmp": an image's NV data as it is, behind a 1-bit header of its
+// padded size. A diagnostic copy, so failing to write it stops nothing.
+void WriteRasterFile(int32_t paddedWidth, int32_t paddedHeight, const std::uint8_t* data,
+                     std::size_t size) {
+    Bytes file;
+    AppendOneBitHeader(file, paddedWidth, paddedHeight);
+    file.insert(file.end(), data, data + size);
+    files::WriteWholeFile(files::InCurrentDirectory(working_file::kRaster), file);
+}
+
+int32_t FileUploadStatus(FormStatus status) {
+    switch (status) {
+        case FormStatus::kDone:
+            return kFileUploadDone;
+        case FormStatus::kNoImage:
+            return kFileUploadNoImage;
+        case FormStatus::kBadRotation:
+        case FormStatus::kBadImage:
+        case FormStatus::kTooManyImages:
+            return kFileUploadBadImage;
+        case FormStatus::kWorkingFile:
+        case FormStatus::kWriteFailed:
+            return kFileUploadCannotWrite;
+    }
+    return kFileUploadCannotWrite;
+}
+
+}  // namespace
+
+int32_t FileUpload(const std::string& fileName, const std::string& nvImage, int32_t nvSelect,
+                   const ImageOptions& image, int16_t selectType, int16_t selectMargin,
+                   const ProgressFn& progress) {
+    const std::vector<std::string> images = SplitImageList(nvImage);
+    const bool definition = nvSelect == 0;
+    const FormStatus checked =
+        definition ? CheckImageList(images, image.rotation) : CheckImageList(images);
+    if (checked != FormStatus::kDone) return FileUploadStatus(checked);
+
+    files::OutputFile file;
+    if (!file.Create(fileName)) return kFileUploadCannotWrite;
+    FileSink out(file);
+    if (!definition) return FileUploadStatus(WriteBandForm(images, false, out, progress));
+    const UploadOptions options{image, selectType, selectMargin};
+    auto raster = [](const CLogoBitmap& bitmap) {
+        WriteRasterFile(bitmap.PackedWidth(), bitmap.PackedHeight(), bitmap.StreamBuffer(),
+                        static_cast<std::size_t>(bitmap.StreamLength()));
+    };
+    return FileUploadStatus(WriteModelZeroForm(images, options, out, progress, raster));
+}
+
+int32_t FileLoad(const std::string& fileName, MessageSink& messages) {
+    messages.ShowMessage(fileName, "");
+    WriteRasterFile(0, 0, nullptr, 0);
+    return 0;
 }
 
 }  // namespace zelmar

@@ -12,9 +12,6 @@
 
 namespace zelmar {
 
-// Reads and checks a BMP file's headers (any size, no raster limit).
-BmpError ReadBmpInfo(const std::string& path, BmpHeader& header);
-
 // 0 with the outputs set, or -1 (outputs untouched) when the file is not a
 // readable BMP. Sizes beyond the rasters are reported, so that a caller can
 // refuse such files by their size.
@@ -29,9 +26,9 @@ std::string Preview(const std::string& path, const ImageOptions& options,
 
 // Status numbers of FileUpload.
 constexpr int32_t kFileUploadDone = 0;
-constexpr int32_t kFileUploadCannotCreate = 1;  // FileName cannot be created; nothing written
-constexpr int32_t kFileUploadNoImage = 2;       // the image list holds no "|"
-constexpr int32_t kFileUploadBadImage = 3;      // an image does not load, or Rotation is not 0 to 3
+constexpr int32_t kFileUploadCannotWrite = 1;  // FileName (or a working file) cannot be written
+constexpr int32_t kFileUploadNoImage = 2;      // the image list holds no "|"
+constexpr int32_t kFileUploadBadImage = 3;     // an image does not load, or Rotation is not 0 to 3
 
 // Writes the command stream for the image list `nvImage` into `fileName`:
 // NVSelect 0 the NV image definitions (model-0 form), any other value the band
@@ -39,7 +36,7 @@ constexpr int32_t kFileUploadBadImage = 3;      // an image does not load, or Ro
 // 0 after the band form.
 int32_t FileUpload(const std::string& fileName, const std::string& nvImage, int32_t nvSelect,
                    const ImageOptions& image, int16_t selectType, int16_t selectMargin,
-                   const ProgressFn& progress, MessageSink* messages = nullptr);
+                   const ProgressFn& progress);
 
 // Shows `fileName` (caption empty: the host's default) and writes an empty
 // "Raster.bmp". Always 0.

@@ -13,6 +13,9 @@ namespace {
 // and colour tables; longer files are read this far and judged by their header.
 constexpr std::size_t kMaxSourceFileBytes = 8u << 20;
 
+// Headers and the largest colour table fit well within this.
+constexpr std::size_t kHeaderBytes = 4096;
+
 // The classification tests read the file header and the next 44 bytes.
 constexpr std::size_t kProbeBytes = 14 + 44;
 
@@ -27,6 +30,13 @@ int32_t RoundUpTo8(int32_t v) {
 }
 
 }  // namespace
+
+BmpError ReadBmpInfo(const std::string& path, BmpHeader& header) {
+    Bytes head;
+    std::uint64_t fileSize = 0;
+    if (!files::ReadPrefix(path, kHeaderBytes, head, fileSize)) return BmpError::kCannotOpen;
+    return ParseBmpHeader(head, fileSize, header);
+}
 
 std::uint8_t* TurnedRaster() {
     static Bytes raster(static_cast<std::size_t>(kTurnedStride) * kTurnedRows, 0);

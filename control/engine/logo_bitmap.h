@@ -67,6 +67,14 @@ class CLogoBitmap {
     int WriteColourFile(int kind);
     int CopyTwoColour(const std::string& path);
 
+    // Packs the turned raster into NV data (columns of bytes, top dot in the
+    // high bit), sized by the turned file at `path`. 0 when that file does not
+    // load or does not fit the turned raster.
+    int PackTurned(const std::string& path);
+    // Packs the loaded source, read as a 1-bit picture, into band data: one
+    // byte per column for every 8 rows. 0 when nothing is loaded.
+    int PackBands();
+
     bool Loaded() const { return source_ != nullptr; }
     int32_t Width() const { return width_; }
     int32_t Height() const { return height_; }
@@ -78,6 +86,10 @@ class CLogoBitmap {
     int32_t TurnedWidth() const { return turnedWidth_; }
     int32_t TurnedHeight() const { return turnedHeight_; }
     int32_t StreamLength() const { return streamLength_; }
+    int32_t TopPadding() const { return topPadding_; }
+    // Padded width and height of the last packed picture.
+    int32_t PackedWidth() const { return packedWidth_; }
+    int32_t PackedHeight() const { return packedHeight_; }
     const uint8_t* StreamBuffer() const { return stream_.data(); }
     const uint8_t* GreyRaster() const { return grey_.data(); }
     const uint8_t* DotRaster() const { return dots_.data(); }
@@ -101,10 +113,16 @@ class CLogoBitmap {
     int32_t streamLength_ = 0;
     int32_t paddedHeight_ = 0;
     int32_t paddedWidth_ = 0;
+    int32_t topPadding_ = 0;
+    int32_t packedWidth_ = 0;
+    int32_t packedHeight_ = 0;
     int32_t turnedWidth_ = 0;  // of the last turn, for the WaterMark screen
     int32_t turnedHeight_ = 0;
     BmpError loadError_ = BmpError::kNone;
 };
+
+// Reads and checks a BMP file's headers (any size, no raster limit).
+BmpError ReadBmpInfo(const std::string& path, BmpHeader& header);
 
 // The grey level of a colour, as the printer's tone methods see it.
 inline int GreyLevel(int b, int g, int r) {

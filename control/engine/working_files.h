@@ -20,6 +20,9 @@ constexpr std::string_view kRealBlue = "RealBlueColor.bmp";
 constexpr std::string_view kRealGreen = "RealGreenColor.bmp";
 constexpr std::string_view kRealRed = "RealRedColor.bmp";
 constexpr std::string_view kRaster = "Raster.bmp";
+constexpr std::string_view kTempImage = "TempImage.out";  // the NV image definition job
+constexpr std::string_view kTempErase = "TempErase.out";  // the erase job
+constexpr std::string_view kTempPrint = "TempPrint.out";  // the print-all job
 }  // namespace working_file
 
 // The rotation file of a Rotation argument; empty outside 0 to 3.

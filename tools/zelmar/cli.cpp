@@ -1,9 +1,11 @@
 #include "cli.h"
 
+#include <cstdint>
 #include <ostream>
 
 #include "engine/image_methods.h"
 #include "options.h"
+#include "terminal.h"
 
 namespace zelmar::cli {
 
@@ -13,7 +15,7 @@ class StderrMessages : public MessageSink {
   public:
     explicit StderrMessages(std::ostream& err) : err_(err) {}
     void ShowMessage(const std::string& text, const std::string& caption) override {
-        err_ << caption << ": " << text << '\n';
+        err_ << (caption.empty() ? "zelmar" : caption) << ": " << text << '\n';
     }
 
   private:
@@ -33,9 +35,10 @@ int UsageError(const Command& command, const std::string& message, std::ostream&
     return kUsage;
 }
 
-// Parses the options; returns -1 to go on, or the exit code to stop with.
+// Parses the options and checks the number of arguments (at least `least`, at
+// most `most`); returns -1 to go on, or the exit code to stop with.
 int ParseOrStop(const Command& command, const Options& options,
-                const std::vector<std::string>& args, std::size_t positionalCount,
+                const std::vector<std::string>& args, std::size_t least, std::size_t most,
                 std::vector<std::string>& positional, std::ostream& out, std::ostream& err) {
     bool help = false;
     std::string error;
@@ -44,11 +47,12 @@ int ParseOrStop(const Command& command, const Options& options,
         out << "usage: zelmar " << command.name << command.usage;
         return kOk;
     }
-    if (positional.size() != positionalCount) {
-        return UsageError(command,
-                          "expected " + std::to_string(positionalCount) + " argument(s), got " +
-                              std::to_string(positional.size()),
-                          err);
+    if (positional.size() < least || positional.size() > most) {
+        const std::string expected =
+            least == most ? std::to_string(least) : "at least " + std::to_string(least);
+        return UsageError(
+            command,
+            "expected " + expected + " argument(s), got " + std::to_string(positional.size()), err);
     }
     return -1;
 }
@@ -63,7 +67,7 @@ int RunInfo(const Command& command, const std::vector<std::string>& args, std::o
             std::ostream& err) {
     Options options;
     std::vector<std::string> files;
-    if (int stop = ParseOrStop(command, options, args, 1, files, out, err); stop >= 0) {
+    if (int stop = ParseOrStop(command, options, args, 1, 1, files, out, err); stop >= 0) {
         return stop;
     }
     BmpHeader header;
@@ -82,11 +86,79 @@ int RunPreview(const Command& command, const std::vector<std::string>& args, std
     ImageOptions image;
     AddImageOptions(options, image);
     std::vector<std::string> files;
-    if (int stop = ParseOrStop(command, options, args, 1, files, out, err); stop >= 0) {
+    if (int stop = ParseOrStop(command, options, args, 1, 1, files, out, err); stop >= 0) {
         return stop;
     }
     StderrMessages messages(err);
     out << Preview(files[0], image, &messages) << '\n';
+    return kOk;
+}
+
+// Shows Progress as one line that rewrites itself.
+class ProgressLine {
+  public:
+    ProgressLine(std::ostream& err, std::size_t images) : err_(err), images_(images) {}
+    ~ProgressLine() {
+        if (shown_) err_ << '\n';
+    }
+    void operator()(int32_t data) {
+        shown_ = true;
+        if (data == 0) {
+            err_ << "\rband form written";
+        } else {
+            err_ << "\rimage " << data << " of " << images_ << " written";
+        }
+        err_.flush();
+    }
+
+  private:
+    std::ostream& err_;
+    std::size_t images_;
+    bool shown_ = false;
+};
+
+int RunFileUpload(const Command& command, const std::vector<std::string>& args, std::ostream& out,
+                  std::ostream& err) {
+    Options options;
+    ImageOptions image;
+    AddImageOptions(options, image);
+    std::string list;
+    bool listGiven = false;
+    int32_t nvSelect = 0;
+    int16_t selectType = 0, selectMargin = 0;
+    options.AddText("list", &list, &listGiven);
+    options.AddInt32("nv-select", &nvSelect);
+    options.AddInt16("select-type", &selectType);
+    options.AddInt16("select-margin", &selectMargin);
+    std::vector<std::string> positional;
+    if (int stop = ParseOrStop(command, options, args, 1, SIZE_MAX, positional, out, err);
+        stop >= 0) {
+        return stop;
+    }
+    if (listGiven && positional.size() > 1) {
+        return UsageError(command, "give the images either with --list or as arguments", err);
+    }
+    for (std::size_t i = 1; i < positional.size(); ++i)
+        list += positional[i] + "|";
+
+    ProgressLine line(err, SplitImageList(list).size());
+    ProgressFn progress;
+    if (StderrIsTerminal()) progress = [&line](int32_t data) { line(data); };
+    const int32_t status =
+        FileUpload(positional[0], list, nvSelect, image, selectType, selectMargin, progress);
+    out << status << '\n';
+    return status == kFileUploadDone ? kOk : kFailed;
+}
+
+int RunFileLoad(const Command& command, const std::vector<std::string>& args, std::ostream& out,
+                std::ostream& err) {
+    Options options;
+    std::vector<std::string> files;
+    if (int stop = ParseOrStop(command, options, args, 1, 1, files, out, err); stop >= 0) {
+        return stop;
+    }
+    StderrMessages messages(err);
+    out << FileLoad(files[0], messages) << '\n';
     return kOk;
 }
 
@@ -106,6 +178,26 @@ const Command kCommands[] = {
      "  --brightness B  0 ... 10, 5 neutral (default), larger prints darker\n"
      "  --rotation R    0 none (default), 1 right, 2 upside down, 3 left\n",
      RunPreview},
+    {"file-upload", "write the printer command stream for a list of logos into a file",
+     " OUT [IMAGE ...] [--list \"a.bmp|b.bmp|\"] [--nv-select N] [--mode M]\n"
+     "       [--brightness B] [--rotation R] [--select-type T] [--select-margin S]\n"
+     "Writes into OUT the NV image definitions of the images (--nv-select 0, the\n"
+     "default) or the band form of the first image (any other value), and prints\n"
+     "the status: 0 written, 1 OUT or a working file cannot be written, 2 the list\n"
+     "names no image, 3 an image does not load or the rotation is not 0 to 3.\n"
+     "Each definition also leaves Raster.bmp, its packed dots, in the current directory.\n"
+     "  --list L          the image list exactly as the control takes it: each name\n"
+     "                    followed by \"|\"; without it the IMAGE arguments make the list\n"
+     "  --select-type T   0 Top Logo (default), 1 Bottom Logo, 2 WaterMark,\n"
+     "                    3 Margin Message, other values no role header\n"
+     "  --select-margin S the Margin Message's position (0 default)\n"
+     "  --mode, --brightness, --rotation  as for 'zelmar preview'\n"
+     "Exits 0 only for status 0.\n",
+     RunFileUpload},
+    {"file-load", "show a file name and write an empty Raster.bmp",
+     " FILE\n"
+     "Shows FILE (on stderr), writes an empty Raster.bmp and prints the status 0.\n",
+     RunFileLoad},
 };
 
 void PrintOverview(std::ostream& out) {

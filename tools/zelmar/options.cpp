@@ -21,6 +21,7 @@ bool ParseNumber(const std::string& text, long long low, long long high, long lo
 bool Options::Assign(const Option& option, const std::string& value, std::string& error) const {
     if (option.text) {
         *option.text = value;
+        if (option.given) *option.given = true;
         return true;
     }
     const bool narrow = option.int16 != nullptr;

@@ -12,8 +12,10 @@ class Options {
   public:
     void AddInt16(const std::string& name, int16_t* target) { Add(name, target, nullptr, nullptr); }
     void AddInt32(const std::string& name, int32_t* target) { Add(name, nullptr, target, nullptr); }
-    void AddText(const std::string& name, std::string* target) {
+    // `given`, when not null, tells whether the option was on the command line.
+    void AddText(const std::string& name, std::string* target, bool* given = nullptr) {
         Add(name, nullptr, nullptr, target);
+        options_.back().given = given;
     }
 
     // Fills the targets and `positional`; false with `error` set on a bad
@@ -27,6 +29,7 @@ class Options {
         int16_t* int16 = nullptr;
         int32_t* int32 = nullptr;
         std::string* text = nullptr;
+        bool* given = nullptr;
     };
     void Add(const std::string& name, int16_t* a, int32_t* b, std::string* c) {
         options_.push_back(Option{name, a, b, c});

@@ -4,6 +4,8 @@
 
 #include "bmp_builder.h"
 #include "engine/files.h"
+#include "engine/upload_forms.h"
+#include "engine/working_files.h"
 #include "work_dir.h"
 
 namespace zelmar {
@@ -98,6 +100,104 @@ TEST_F(ImageMethodsTest, BitmapInfo) {
         EXPECT_EQ(height, c.height) << c.path;
         EXPECT_EQ(width, c.width) << c.path;
     }
+}
+
+class FileUploadTest : public ImageMethodsTest {
+  protected:
+    int32_t Upload(const std::string& list, int32_t nvSelect = 0, ImageOptions image = {},
+                   int16_t selectType = 1) {
+        progress_.clear();
+        return FileUpload(Path("out.bin"), list, nvSelect, image, selectType, 0,
+                          [this](int32_t data) { progress_.push_back(data); });
+    }
+    std::vector<int32_t> progress_;
+};
+
+TEST_F(FileUploadTest, DefinitionStreamOfTwoImages) {
+    ASSERT_EQ(Upload(colour_ + "|" + mono_ + "|"), kFileUploadDone);
+    EXPECT_EQ(progress_, (std::vector<int32_t>{1, 2}));
+    // Exactly the model-0 form, no preamble: two Bottom Logo definitions.
+    BufferSink expected;
+    UploadOptions options;
+    options.selectType = 1;
+    ASSERT_EQ(WriteModelZeroForm({colour_, mono_}, options, expected, nullptr), FormStatus::kDone);
+    const Bytes written = ReadBytes(Path("out.bin"));
+    EXPECT_EQ(written, expected.bytes);
+    EXPECT_EQ(Bytes(written.begin(), written.begin() + 4), (Bytes{0x1D, 0x5B, 0x5D, 0x42}));
+    // Raster.bmp: the last image's packed data behind a header of its padded size.
+    const Bytes raster = ReadBytes(Path("Raster.bmp"));
+    Bytes header;
+    AppendOneBitHeader(header, 24, 16);
+    ASSERT_EQ(raster.size(), 62u + 48u);
+    EXPECT_EQ(Bytes(raster.begin(), raster.begin() + 62), header);
+    EXPECT_EQ(Bytes(raster.begin() + 62, raster.end()), Bytes(written.end() - 48, written.end()));
+}
+
+TEST_F(FileUploadTest, BandStreamOfTheFirstImage) {
+    ASSERT_EQ(Upload(mono_ + "|" + colour_ + "|", 1, {0, 5, 9}), kFileUploadDone);
+    EXPECT_EQ(progress_, std::vector<int32_t>{0});
+    BufferSink expected;
+    ASSERT_EQ(WriteBandForm({mono_}, false, expected, nullptr), FormStatus::kDone);
+    EXPECT_EQ(ReadBytes(Path("out.bin")), expected.bytes);
+}
+
+TEST_F(FileUploadTest, RefusesBeforeWritingAnything) {
+    struct Case {
+        const char* name;
+        std::string list;
+        int32_t nvSelect;
+        int16_t rotation;
+        int32_t status;
+    };
+    const Case cases[] = {
+        {"NoBar", colour_, 0, 0, kFileUploadNoImage},
+        {"Empty", "", 1, 0, kFileUploadNoImage},
+        {"BadRotation", colour_ + "|", 0, 4, kFileUploadBadImage},
+        {"MissingSecond", colour_ + "|" + Path("missing.bmp") + "|", 0, 0, kFileUploadBadImage},
+        {"MissingSecondBand", colour_ + "|" + Path("missing.bmp") + "|", 1, 0, kFileUploadBadImage},
+        {"MissingAndBadRotation", Path("missing.bmp") + "|", 0, -1, kFileUploadBadImage},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Upload(c.list, c.nvSelect, {0, 5, c.rotation}), c.status) << c.name;
+        EXPECT_TRUE(progress_.empty()) << c.name;
+        for (const char* file : {"out.bin", "Temp.bmp", "NoRotation.bmp", "Raster.bmp"}) {
+            EXPECT_FALSE(FileExists(Path(file))) << c.name << " " << file;
+        }
+    }
+}
+
+TEST_F(FileUploadTest, OutputThatCannotBeCreated) {
+    EXPECT_EQ(FileUpload(Path("no/such/dir/out.bin"), colour_ + "|", 0, {}, 0, 0, nullptr),
+              kFileUploadCannotWrite);
+    EXPECT_FALSE(FileExists(Path("Temp.bmp")));
+}
+
+TEST_F(FileUploadTest, StreamIsCompleteWhenRasterCopyCannotBeWritten) {
+    std::filesystem::create_directory(Path("Raster.bmp"));
+    ASSERT_EQ(Upload(colour_ + "|" + colour_ + "|"), kFileUploadDone);
+    EXPECT_EQ(progress_, (std::vector<int32_t>{1, 2}));
+    EXPECT_EQ(ReadBytes(Path("out.bin")).size(), 2u * (8 + 48));
+}
+
+class RecordedMessages : public MessageSink {
+  public:
+    void ShowMessage(const std::string& text, const std::string& caption) override {
+        shown.push_back({text, caption});
+    }
+    std::vector<std::pair<std::string, std::string>> shown;
+};
+
+TEST_F(ImageMethodsTest, FileLoadShowsTheNameAndWritesAnEmptyRaster) {
+    RecordedMessages messages;
+    EXPECT_EQ(FileLoad("C:\\logos\\top.bmp", messages), 0);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].first, "C:\\logos\\top.bmp");
+    EXPECT_EQ(messages.shown[0].second, "");
+    Bytes expected;
+    AppendOneBitHeader(expected, 0, 0);
+    EXPECT_EQ(ReadBytes(Path("Raster.bmp")), expected);
+    EXPECT_EQ(expected.size(), 62u);
+    EXPECT_EQ(expected[2], 62);
 }
 
 }  // namespace

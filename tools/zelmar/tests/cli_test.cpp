@@ -51,6 +51,43 @@ TEST_F(CliTest, PreviewPrintsThePathOfThePicture) {
     EXPECT_EQ(Out(), "\n");
 }
 
+TEST_F(CliTest, FileUploadTakesImagesOrAList) {
+    const std::string logo = Logo();
+    EXPECT_EQ(Run({"file-upload", "a.out", logo, logo, "--select-type", "1"}), kOk);
+    EXPECT_EQ(Out(), "0\n");
+    EXPECT_EQ(Run({"file-upload", "b.out", "--list", logo + "|" + logo + "|", "--select-type=1"}),
+              kOk);
+    const test::Bytes a = test::ReadBytes(Path("a.out"));
+    EXPECT_EQ(a.size(), 2u * (8 + 32 * 2));
+    EXPECT_EQ(a, test::ReadBytes(Path("b.out")));
+    EXPECT_EQ(a[3], 0x42);  // Bottom Logo
+    EXPECT_EQ(Err(), "");   // no progress line when stderr is not a terminal
+}
+
+TEST_F(CliTest, FileUploadStatusAndExitCode) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* status;
+    };
+    const std::string logo = Logo();
+    for (const Case& c : {Case{{"file-upload", "x.out", "--list", logo}, "2\n"},
+                          Case{{"file-upload", "x.out"}, "2\n"},
+                          Case{{"file-upload", "x.out", logo, "--rotation", "5"}, "3\n"},
+                          Case{{"file-upload", "x.out", Path("missing.bmp")}, "3\n"}}) {
+        EXPECT_EQ(Run(c.args), kFailed) << c.status;
+        EXPECT_EQ(Out(), c.status);
+    }
+    EXPECT_EQ(Run({"file-upload", "x.out", "--nv-select", "1", logo}), kOk);
+    EXPECT_EQ(Out(), "0\n");
+}
+
+TEST_F(CliTest, FileLoad) {
+    EXPECT_EQ(Run({"file-load", "C:\\logo.bmp"}), kOk);
+    EXPECT_EQ(Out(), "0\n");
+    EXPECT_EQ(Err(), "zelmar: C:\\logo.bmp\n");
+    EXPECT_EQ(test::ReadBytes(Path("Raster.bmp")).size(), 62u);
+}
+
 TEST_F(CliTest, UsageErrors) {
     struct Case {
         std::vector<std::string> args;
@@ -65,6 +102,9 @@ TEST_F(CliTest, UsageErrors) {
         {{"preview", "a.bmp", "--rotation"}, "--rotation needs a value"},
         {{"preview"}, "expected 1 argument(s), got 0"},
         {{"info", "a.bmp", "b.bmp"}, "expected 1 argument(s), got 2"},
+        {{"file-upload"}, "expected at least 1 argument(s), got 0"},
+        {{"file-upload", "o", "a.bmp", "--list", "b|"}, "either with --list or as arguments"},
+        {{"file-upload", "o", "--nv-select", "3000000000"}, "from -2147483648 to 2147483647"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Run(c.args), kUsage) << c.message;
@@ -73,7 +113,7 @@ TEST_F(CliTest, UsageErrors) {
 }
 
 TEST_F(CliTest, HelpOnEveryCommand) {
-    for (const char* command : {"info", "preview"}) {
+    for (const char* command : {"info", "preview", "file-upload", "file-load"}) {
         EXPECT_EQ(Run({command, "--help"}), kOk) << command;
         EXPECT_EQ(Out().rfind(std::string("usage: zelmar ") + command, 0), 0u) << Out();
     }
