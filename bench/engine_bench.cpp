@@ -8,30 +8,40 @@
 #include <string>
 
 #include "engine/files.h"
+#include "engine/image_methods.h"
 #include "engine/logo_bitmap.h"
 
 namespace {
 
-std::string LargestSource() {
-    static const std::string path = [] {
-        char dir[] = "/tmp/engine-bench-XXXXXX";
-        if (!::mkdtemp(dir) || ::chdir(dir) != 0) std::abort();
-        const int w = 616, h = 648, stride = (3 * w + 3) & ~3;
-        zelmar::Bytes file = {'B', 'M'};
-        const auto put32 = [&file](std::uint32_t v) {
-            for (int i = 0; i < 4; ++i)
-                file.push_back(static_cast<std::uint8_t>(v >> 8 * i));
-        };
-        put32(54 + stride * h), put32(0), put32(54), put32(40), put32(w), put32(h);
-        put32(1 | 24 << 16), put32(0), put32(stride * h), put32(0), put32(0), put32(0), put32(0);
-        for (int y = 0; y < h; ++y) {
-            for (int x = 0; x < stride; ++x) {
-                file.push_back(static_cast<std::uint8_t>((x * 7 + y * 3) ^ (x * y >> 6)));
-            }
-        }
-        if (!zelmar::files::WriteWholeFile("source.bmp", file)) std::abort();
-        return std::string(dir) + "/source.bmp";
+// The benchmarks run in a scratch directory, where the working files go.
+const std::string& WorkDir() {
+    static const std::string dir = [] {
+        char path[] = "/tmp/engine-bench-XXXXXX";
+        if (!::mkdtemp(path) || ::chdir(path) != 0) std::abort();
+        return std::string(path);
     }();
+    return dir;
+}
+
+// A 24-bit picture with detail everywhere, so diffusion has work to do.
+std::string Source(const std::string& name, int w, int h) {
+    const std::string path = WorkDir() + "/" + name;
+    const int stride = (3 * w + 3) & ~3;
+    zelmar::Bytes file = {'B', 'M'};
+    const auto put32 = [&file](std::uint32_t v) { zelmar::PutU32(file, v); };
+    put32(54 + stride * h), put32(0), put32(54), put32(40), put32(w), put32(h);
+    put32(1 | 24 << 16), put32(0), put32(stride * h), put32(0), put32(0), put32(0), put32(0);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < stride; ++x) {
+            file.push_back(static_cast<std::uint8_t>((x * 7 + y * 3) ^ (x * y >> 6)));
+        }
+    }
+    if (!zelmar::files::WriteWholeFile(path, file)) std::abort();
+    return path;
+}
+
+std::string LargestSource() {
+    static const std::string path = Source("largest.bmp", 616, 648);
     return path;
 }
 
@@ -70,6 +80,20 @@ BENCHMARK_TEMPLATE(PrepareLargest, 1)
     ->Arg(0)
     ->Arg(1)
     ->Unit(benchmark::kMillisecond);
+
+// A whole FileUpload: two 576 x 200 logos prepared, packed and written.
+void FileUploadTwoLogos(benchmark::State& state) {
+    static const std::string list =
+        Source("top.bmp", 576, 200) + "|" + Source("bottom.bmp", 576, 200) + "|";
+    const std::string out = WorkDir() + "/upload.out";
+    const zelmar::ImageOptions image{static_cast<int16_t>(state.range(0)), 5, 0};
+    for (auto _ : state) {
+        if (zelmar::FileUpload(out, list, 0, image, 0, 0, nullptr) != 0) std::abort();
+    }
+    state.counters["peak_rss_kb"] = static_cast<double>(PeakRssKb());
+}
+
+BENCHMARK(FileUploadTwoLogos)->ArgName("mode")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
