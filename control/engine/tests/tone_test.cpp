@@ -210,6 +210,15 @@ BmpSpec Spec32(std::uint32_t infoSize, bool bitfields) {
     return s;
 }
 
+BmpSpec Spec24(std::uint32_t infoSize, bool topDown) {
+    BmpSpec s = PaletteSpec(24);
+    s.palette.clear();
+    s.infoSize = infoSize;
+    s.topDown = topDown;
+    s.pixel = [](int x, int y) { return Colour(x, y); };
+    return s;
+}
+
 class DepthTone : public ToneTest, public ::testing::WithParamInterface<DepthCase> {};
 
 TEST_P(DepthTone, ConvertsLikeTheSameColoursInTrueColour) {
@@ -243,7 +252,10 @@ INSTANTIATE_TEST_SUITE_P(Depths, DepthTone,
                                            DepthCase{"Rgb555", Spec16()},
                                            DepthCase{"Rgb32", Spec32(40, false)},
                                            DepthCase{"Bitfields32V5", Spec32(124, true)},
-                                           DepthCase{"Bitfields32", Spec32(40, true)}),
+                                           DepthCase{"Bitfields32", Spec32(40, true)},
+                                           DepthCase{"TopDown24", Spec24(40, true)},
+                                           DepthCase{"V4Header24", Spec24(108, false)},
+                                           DepthCase{"V5HeaderTopDown24", Spec24(124, true)}),
                          [](const ::testing::TestParamInfo<DepthCase>& p) { return p.param.name; });
 
 TEST_F(ToneTest, Rgb565BitfieldsAreDecoded) {
