@@ -61,3 +61,14 @@ start_wineserver() {
 stop_wineserver() {
     "$WINESERVER" -k 2>/dev/null || true
 }
+
+# with_display <command...>: runs the command under a virtual X display, with a
+# wineserver started inside it. A server started without DISPLAY keeps Wine's
+# no-display driver for its whole life, so the one before is stopped first.
+with_display() {
+    stop_wineserver
+    "$WINESERVER" -w
+    xvfb-run -a -s "-screen 0 1024x768x24" bash -c \
+        '. "$1" && start_wineserver && trap stop_wineserver EXIT && shift && "$@"' \
+        _ "$ROOT/scripts/lib.sh" "$@"
+}

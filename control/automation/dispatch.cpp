@@ -1,0 +1,114 @@
+#include "dispatch.h"
+
+#include <utility>
+#include <vector>
+
+#include "module.h"
+
+namespace zelmar::automation {
+
+namespace {
+
+// The caller's arguments, with each variable that came by reference as a
+// VARIANT replaced: by its value for an input, by a value of the parameter's
+// type for an output, which goes back into the variable after the call.
+class Arguments {
+  public:
+    explicit Arguments(const DISPPARAMS& params)
+        : params_(params),
+          args_(params.rgvarg, params.rgvarg + params.cArgs),
+          values_(params.cArgs) {
+        params_.rgvarg = args_.data();
+        for (VARIANT& value : values_)
+            VariantInit(&value);
+    }
+    Arguments(const Arguments&) = delete;
+    Arguments& operator=(const Arguments&) = delete;
+    ~Arguments() {
+        for (VARIANT& value : values_)
+            VariantClear(&value);
+    }
+
+    HRESULT Unwrap(const FUNCDESC& function, UINT* argumentError);
+    DISPPARAMS* Params() { return &params_; }
+    void WriteBack() {
+        for (const auto& [variable, value] : outputs_)
+            VariantCopy(variable, value);
+    }
+
+  private:
+    // The method's parameter that argument `i` stands for; -1 for none.
+    int Parameter(UINT i, const FUNCDESC& function) const {
+        const int parameter = i < params_.cNamedArgs ? params_.rgdispidNamedArgs[i]
+                                                     : static_cast<int>(params_.cArgs - 1 - i);
+        return parameter < function.cParams ? parameter : -1;
+    }
+
+    DISPPARAMS params_;
+    std::vector<VARIANTARG> args_;
+    std::vector<VARIANT> values_;
+    std::vector<std::pair<VARIANT*, VARIANT*>> outputs_;  // (variable, value)
+};
+
+HRESULT Arguments::Unwrap(const FUNCDESC& function, UINT* argumentError) {
+    for (UINT i = 0; i < params_.cArgs; ++i) {
+        VARIANTARG& arg = args_[i];
+        const int parameter = Parameter(i, function);
+        if (arg.vt != (VT_BYREF | VT_VARIANT) || !arg.pvarVal || parameter < 0) continue;
+        const TYPEDESC& type = function.lprgelemdescParam[parameter].tdesc;
+        VARIANT* variable = arg.pvarVal;
+        VARIANT& value = values_[i];
+        const bool output = type.vt == VT_PTR;
+        const HRESULT hr = output ? VariantChangeType(&value, variable, 0, type.lptdesc->vt)
+                                  : VariantCopyInd(&value, variable);
+        if (FAILED(hr)) {
+            if (argumentError) *argumentError = i;
+            return DISP_E_TYPEMISMATCH;
+        }
+        if (output) {
+            arg.vt = static_cast<VARTYPE>(VT_BYREF | value.vt);
+            arg.byref = &value.lVal;  // every member of the value's union starts here
+            outputs_.emplace_back(variable, &value);
+        } else {
+            arg = value;
+        }
+    }
+    return S_OK;
+}
+
+}  // namespace
+
+HRESULT MethodDispatcher::Load() {
+    ComPtr<ITypeLib> library;
+    HRESULT hr = LoadModuleTypeLib(library);
+    if (SUCCEEDED(hr)) hr = library->GetTypeInfoOfGuid(IID_IZelmarMethods, &methods_);
+    if (SUCCEEDED(hr)) hr = library->GetTypeInfoOfGuid(DIID__DZelmar, &shown_);
+    if (SUCCEEDED(hr)) hr = library->GetTypeInfoOfGuid(CLSID_Zelmar, &coclass_);
+    return hr;
+}
+
+HRESULT MethodDispatcher::GetIDsOfNames(LPOLESTR* names, UINT count, DISPID* ids) const {
+    return DispGetIDsOfNames(methods_.Get(), names, count, ids);
+}
+
+HRESULT MethodDispatcher::Invoke(IZelmarMethods* target, DISPID id, WORD flags, DISPPARAMS* params,
+                                 VARIANT* result, EXCEPINFO* exception, UINT* argumentError) const {
+    ComPtr<ITypeInfo2> info;
+    UINT index = 0;
+    FUNCDESC* function = nullptr;
+    if (FAILED(methods_.As(&info)) || FAILED(info->GetFuncIndexOfMemId(id, INVOKE_FUNC, &index)) ||
+        FAILED(info->GetFuncDesc(index, &function))) {
+        return DISP_E_MEMBERNOTFOUND;
+    }
+    DISPPARAMS none = {};
+    Arguments arguments(params ? *params : none);
+    HRESULT hr = arguments.Unwrap(*function, argumentError);
+    info->ReleaseFuncDesc(function);
+    if (FAILED(hr)) return hr;
+    hr = DispInvoke(target, methods_.Get(), id, flags, arguments.Params(), result, exception,
+                    argumentError);
+    if (SUCCEEDED(hr)) arguments.WriteBack();
+    return hr;
+}
+
+}  // namespace zelmar::automation

@@ -1,0 +1,28 @@
+#include "messages.h"
+
+#include "text.h"
+
+namespace zelmar::automation {
+
+namespace {
+
+constexpr wchar_t kDefaultCaption[] = L"Zelmar";
+
+}  // namespace
+
+bool SilentMessages() {
+    wchar_t value[2] = {};
+    return GetEnvironmentVariableW(L"ZELMAR_SILENT", value, 2) == 1 && value[0] == L'1';
+}
+
+void Messages::ShowMessage(const std::string& text, const std::string& caption) {
+    const std::wstring wideCaption = caption.empty() ? kDefaultCaption : MessageText(caption);
+    const std::wstring wideText = MessageText(text);
+    if (SilentMessages()) {
+        OutputDebugStringW((wideCaption + L": " + wideText + L"\n").c_str());
+        return;
+    }
+    MessageBoxW(owner_, wideText.c_str(), wideCaption.c_str(), MB_OK);
+}
+
+}  // namespace zelmar::automation

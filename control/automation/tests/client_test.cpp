@@ -1,0 +1,351 @@
+// A C++ client of the registered control: every image method by dispatch id,
+// the out parameters, the working files and the Progress events.
+#include <windows.h>
+
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "bmp_builder.h"
+#include "com_test.h"
+#include "engine/image_methods.h"
+#include "work_dir.h"
+#include "zelmar_h.h"
+
+namespace zelmar::test {
+namespace {
+
+// The text written to the debug output while an instance lives (as the
+// system code page carries it: Wine passes the narrow form).
+class DebugOutput {
+  public:
+    DebugOutput() : handler_(AddVectoredExceptionHandler(1, &Catch)) { Text().clear(); }
+    DebugOutput(const DebugOutput&) = delete;
+    DebugOutput& operator=(const DebugOutput&) = delete;
+    ~DebugOutput() { RemoveVectoredExceptionHandler(handler_); }
+    static std::string& Text() {
+        static std::string text;
+        return text;
+    }
+
+  private:
+    static LONG CALLBACK Catch(EXCEPTION_POINTERS* exception) {
+        const EXCEPTION_RECORD& record = *exception->ExceptionRecord;
+        if (record.ExceptionCode == DBG_PRINTEXCEPTION_C && record.NumberParameters >= 2) {
+            Text() += reinterpret_cast<const char*>(record.ExceptionInformation[1]);
+        }
+        return EXCEPTION_CONTINUE_SEARCH;
+    }
+
+    void* handler_;
+};
+
+// Records every Progress(Data) it receives.
+class ProgressSink final : public IDispatch {
+  public:
+    STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+        if (riid != IID_IUnknown && riid != IID_IDispatch && riid != DIID__DZelmarEvents) {
+            *out = nullptr;
+            return E_NOINTERFACE;
+        }
+        *out = static_cast<IDispatch*>(this);
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 1; }  // lives on the test's stack
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                        UINT*) override {
+        if (id == 1 && params->cArgs == 1 && params->rgvarg[0].vt == VT_I4) {
+            received.push_back(params->rgvarg[0].lVal);
+        }
+        return S_OK;
+    }
+
+    std::vector<LONG> received;
+};
+
+class ClientTest : public WorkDirTest {
+  protected:
+    void SetUp() override {
+        WorkDirTest::SetUp();
+        CLSID clsid = {};
+        ASSERT_EQ(CLSIDFromProgID(L"ZELMAR.ZelmarCtrl.1", &clsid), S_OK);
+        ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&control_)),
+                  S_OK);
+        colour_ = Path("colour.bmp");
+        WriteBytes(colour_, MakeColourBmp(200, 80, [](int x, int y) {
+                       return Grey((x * 7 + y * 3) % 256) ^ (x % 5 == 0 ? 0x400000u : 0u);
+                   }));
+    }
+    void TearDown() override {
+        control_.Reset();
+        WorkDirTest::TearDown();
+    }
+
+    static std::wstring Wide(const std::string& text) {
+        return std::wstring(text.begin(), text.end());
+    }
+    std::wstring WorkingFile(const wchar_t* name) const {
+        wchar_t directory[MAX_PATH];
+        GetCurrentDirectoryW(MAX_PATH, directory);
+        return std::wstring(directory) + L"\\" + name;
+    }
+    // A method that returns a long: its status.
+    LONG Status(DISPID id, Arguments& arguments) {
+        VARIANT result;
+        VariantInit(&result);
+        EXPECT_EQ(Call(*control_.Get(), id, arguments, &result), S_OK) << "dispatch id " << id;
+        EXPECT_EQ(result.vt, VT_I4);
+        return result.lVal;
+    }
+    void Connect(ProgressSink& sink) {
+        ComPtr<IConnectionPointContainer> container;
+        ASSERT_EQ(control_.As(&container), S_OK);
+        ASSERT_EQ(container->FindConnectionPoint(DIID__DZelmarEvents, &events_), S_OK);
+        ASSERT_EQ(events_->Advise(&sink, &cookie_), S_OK);
+    }
+
+    OleApartment ole_;
+    ComPtr<IDispatch> control_;
+    ComPtr<IConnectionPoint> events_;
+    DWORD cookie_ = 0;
+    std::string colour_;
+};
+
+TEST_F(ClientTest, NamesMapToTheirDispatchIds) {
+    const std::vector<std::pair<const wchar_t*, DISPID>> methods = {{L"BitmapInfo", 1},
+                                                                    {L"Print", 2},
+                                                                    {L"PrintTCPIP", 3},
+                                                                    {L"Preview", 4},
+                                                                    {L"FileUpload", 5},
+                                                                    {L"UploadTCPIP", 6},
+                                                                    {L"Upload", 7},
+                                                                    {L"FileLoad", 8},
+                                                                    {L"PrinterSave", 9},
+                                                                    {L"PrinterSaveTCPIP", 10},
+                                                                    {L"PrintDriverUpload", 11},
+                                                                    {L"EraserAll", 12},
+                                                                    {L"AboutBox", -552}};
+    for (const auto& [name, id] : methods) {
+        LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+        DISPID found = 0;
+        EXPECT_EQ(control_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &found), S_OK);
+        EXPECT_EQ(found, id) << name;
+    }
+
+    ComPtr<ITypeInfo> shown;
+    TYPEATTR* attributes = nullptr;
+    ASSERT_EQ(control_->GetTypeInfo(0, LOCALE_USER_DEFAULT, &shown), S_OK);
+    ASSERT_EQ(shown->GetTypeAttr(&attributes), S_OK);
+    EXPECT_EQ(attributes->guid, DIID__DZelmar);
+    EXPECT_EQ(attributes->typekind, TKIND_DISPATCH);
+    shown->ReleaseTypeAttr(attributes);
+
+    ComPtr<IProvideClassInfo2> classInfo;
+    GUID events = {};
+    ASSERT_EQ(control_.As(&classInfo), S_OK);
+    EXPECT_EQ(classInfo->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events), S_OK);
+    EXPECT_EQ(events, DIID__DZelmarEvents);
+}
+
+TEST_F(ClientTest, UnknownDispatchIdsAreNotMembers) {
+    for (DISPID id : {0, 13, 999, -1, -551}) {
+        Arguments none;
+        VARIANT result;
+        VariantInit(&result);
+        EXPECT_EQ(Call(*control_.Get(), id, none, &result), DISP_E_MEMBERNOTFOUND) << id;
+    }
+    Arguments tooFew;
+    tooFew.Text(L"colour.bmp");
+    EXPECT_EQ(Call(*control_.Get(), 1, tooFew, nullptr), DISP_E_BADPARAMCOUNT);
+}
+
+TEST_F(ClientTest, BitmapInfoFillsItsOutputs) {
+    LONG bits = 77, height = 77, width = 77;
+    Arguments found;
+    found.Text(Wide(colour_)).LongRef(&bits).LongRef(&height).LongRef(&width);
+    EXPECT_EQ(Status(1, found), 0);
+    EXPECT_EQ(bits, 24);
+    EXPECT_EQ(height, 80);
+    EXPECT_EQ(width, 200);
+
+    // A script host's variables: VARIANTs by reference, coming back as longs.
+    VARIANT variables[3];
+    for (VARIANT& v : variables)
+        VariantInit(&v);
+    Arguments script;
+    script.Text(L"colour.bmp")
+        .VariantRef(&variables[0])
+        .VariantRef(&variables[1])
+        .VariantRef(&variables[2]);
+    EXPECT_EQ(Status(1, script), 0);
+    for (const auto& [variable, expected] :
+         {std::pair{&variables[0], 24}, {&variables[1], 80}, {&variables[2], 200}}) {
+        EXPECT_EQ(variable->vt, VT_I4);
+        EXPECT_EQ(variable->lVal, expected);
+    }
+
+    Arguments missing;
+    missing.Text(L"missing.bmp").LongRef(&bits).LongRef(&height).LongRef(&width);
+    bits = height = width = 77;
+    EXPECT_EQ(Status(1, missing), -1);
+    EXPECT_EQ(bits + height + width, 3 * 77) << "outputs untouched";
+}
+
+TEST_F(ClientTest, NamesTravelInTheSystemCodePage) {
+    const std::wstring name = L"logo-\u00e9\u00e8.bmp";
+    BOOL lossy = FALSE;
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.c_str(), -1, nullptr, 0, nullptr,
+                        &lossy);
+    if (lossy) GTEST_SKIP() << "the system code page lacks the test's letters";
+    WriteBytes(SystemCodePage(name), ReadBytes(colour_));
+    LONG bits = 0, height = 0, width = 0;
+    Arguments arguments;
+    arguments.Text(name).LongRef(&bits).LongRef(&height).LongRef(&width);
+    EXPECT_EQ(Status(1, arguments), 0);
+    EXPECT_EQ(width, 200);
+}
+
+TEST_F(ClientTest, PreviewReturnsThePictureToShow) {
+    struct Case {
+        SHORT mode, brightness, rotate;
+        const wchar_t* shown;  // empty: no result
+    };
+    for (const Case c : {Case{1, 5, 3, L"Temp.bmp"}, Case{2, 5, 1, L"RightRotation.bmp"},
+                         Case{2, 13, 0, L"NoRotation.bmp"}, Case{2, 5, 4, L""}}) {
+        Arguments arguments;
+        arguments.Text(Wide(colour_)).Short(c.mode).Short(c.brightness).Short(c.rotate);
+        VARIANT result;
+        VariantInit(&result);
+        ASSERT_EQ(Call(*control_.Get(), 4, arguments, &result), S_OK);
+        ASSERT_EQ(result.vt, VT_BSTR);
+        const std::wstring shown(result.bstrVal, SysStringLen(result.bstrVal));
+        VariantClear(&result);
+        EXPECT_EQ(shown, *c.shown ? WorkingFile(c.shown) : L"") << c.mode << "/" << c.rotate;
+    }
+    EXPECT_TRUE(FileExists(Path("LeftRotation.bmp")));
+    EXPECT_TRUE(FileExists(Path("RealGreenColor.bmp")));
+
+    // Numbers arrive as longs from many hosts; they are taken as shorts.
+    Arguments longs;
+    longs.Text(Wide(colour_)).Long(0).Long(5).Long(0);
+    VARIANT result;
+    VariantInit(&result);
+    EXPECT_EQ(Call(*control_.Get(), 4, longs, &result), S_OK);
+    VariantClear(&result);
+}
+
+TEST_F(ClientTest, FileUploadWritesTheEngineStreamAndFiresProgress) {
+    struct Case {
+        LONG nvSelect;
+        std::vector<LONG> progress;
+    };
+    ProgressSink sink;
+    Connect(sink);
+    const std::wstring list = Wide(colour_) + L"|" + Wide(colour_) + L"|";
+    for (const Case& c : {Case{0, {1, 2}}, Case{1, {0}}}) {
+        sink.received.clear();
+        Arguments arguments;
+        arguments.Text(L"upload.bin").Text(list).Long(c.nvSelect);
+        arguments.Short(1).Short(7).Short(1).Short(1).Short(0);
+        EXPECT_EQ(Status(5, arguments), 0);
+        EXPECT_EQ(sink.received, c.progress);
+        const std::string list8(list.begin(), list.end());
+        ASSERT_EQ(zelmar::FileUpload(Path("engine.bin"), list8, c.nvSelect, {1, 7, 1}, 1, 0, {}),
+                  0);
+        EXPECT_EQ(ReadBytes(Path("upload.bin")), ReadBytes(Path("engine.bin"))) << c.nvSelect;
+    }
+
+    sink.received.clear();
+    Arguments noBar;
+    noBar.Text(L"none.bin").Text(Wide(colour_)).Long(0);
+    noBar.Short(1).Short(5).Short(0).Short(0).Short(0);
+    EXPECT_EQ(Status(5, noBar), 2);
+    EXPECT_FALSE(FileExists(Path("none.bin")));
+    EXPECT_TRUE(sink.received.empty());
+
+    Arguments cannotCreate;
+    cannotCreate.Text(L"no-such-dir\\upload.bin").Text(list).Long(0);
+    cannotCreate.Short(1).Short(5).Short(0).Short(0).Short(0);
+    EXPECT_EQ(Status(5, cannotCreate), 1);
+
+    ASSERT_EQ(events_->Unadvise(cookie_), S_OK);
+    Arguments again;
+    again.Text(L"upload.bin").Text(list).Long(1);
+    again.Short(1).Short(5).Short(0).Short(0).Short(0);
+    EXPECT_EQ(Status(5, again), 0);
+    EXPECT_TRUE(sink.received.empty()) << "no events after Unadvise";
+}
+
+TEST_F(ClientTest, FileLoadShowsTheNameSilentlyAndWritesAnEmptyRaster) {
+    DebugOutput output;
+    Arguments arguments;
+    arguments.Text(L"C:\\logos\\shown.bmp");
+    EXPECT_EQ(Status(8, arguments), 0);
+    EXPECT_EQ(DebugOutput::Text(), "Zelmar: C:\\logos\\shown.bmp\n");
+    EXPECT_EQ(ReadBytes(Path("Raster.bmp")).size(), 62u);
+
+    DebugOutput::Text().clear();
+    Arguments none;
+    EXPECT_EQ(Call(*control_.Get(), -552, none, nullptr), S_OK);
+    EXPECT_EQ(DebugOutput::Text(), "About Zelmar Control: Zelmar Control, Version 1.0\n");
+}
+
+TEST_F(ClientTest, DeviceMethodsReportNoLinkYet) {
+    struct Case {
+        DISPID id;
+        const char* types;  // L long, S short, T text, first parameter first
+    };
+    for (const Case c :
+         {Case{2, "LTLLLLLLLL"}, Case{3, "LTTLLL"}, Case{6, "LTTTSSSSS"}, Case{7, "LTLLLLLTSSSSS"},
+          Case{9, "LTLLLLLSSSS"}, Case{10, "LTTSSSS"}, Case{11, "TTTTSSSSS"}, Case{12, "TS"}}) {
+        Arguments arguments;
+        for (const char* type = c.types; *type; ++type) {
+            if (*type == 'L') arguments.Long(0);
+            if (*type == 'S') arguments.Short(0);
+            if (*type == 'T') arguments.Text(L"COM1");
+        }
+        EXPECT_EQ(Status(c.id, arguments), -1) << c.id;
+    }
+}
+
+TEST_F(ClientTest, PersistsOnlyTheVersionAndNamesItsPage) {
+    ComPtr<IPersistStreamInit> persist;
+    ComPtr<IStream> stream;
+    ASSERT_EQ(control_.As(&persist), S_OK);
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
+    ASSERT_EQ(persist->Save(stream.Get(), TRUE), S_OK);
+    STATSTG stat = {};
+    stream->Stat(&stat, STATFLAG_NONAME);
+    EXPECT_EQ(stat.cbSize.QuadPart, 4u);
+    const LARGE_INTEGER start = {};
+    stream->Seek(start, STREAM_SEEK_SET, nullptr);
+    DWORD version = 0;
+    stream->Read(&version, 4, nullptr);
+    EXPECT_EQ(version, 0x00010000u);
+    stream->Seek(start, STREAM_SEEK_SET, nullptr);
+    EXPECT_EQ(persist->Load(stream.Get()), S_OK);
+    EXPECT_TRUE(FAILED(persist->Load(stream.Get()))) << "nothing left to read";
+
+    ComPtr<ISpecifyPropertyPages> specify;
+    CAUUID pages = {};
+    ASSERT_EQ(control_.As(&specify), S_OK);
+    ASSERT_EQ(specify->GetPages(&pages), S_OK);
+    ASSERT_EQ(pages.cElems, 1u);
+    wchar_t page[39];
+    StringFromGUID2(pages.pElems[0], page, 39);
+    EXPECT_STREQ(page, L"{A7B202AB-A508-4235-9C97-C25799782590}");
+    CoTaskMemFree(pages.pElems);
+}
+
+}  // namespace
+}  // namespace zelmar::test

@@ -1,0 +1,62 @@
+#include "text.h"
+
+#include <limits>
+#include <new>
+#include <stdexcept>
+
+namespace zelmar::automation {
+
+namespace {
+
+int CheckedLength(std::size_t length) {
+    if (length > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+        throw std::length_error("text too long");
+    }
+    return static_cast<int>(length);
+}
+
+// False when `flags` asked for a check and the text failed it.
+bool Widen(UINT codePage, DWORD flags, const std::string& text, std::wstring& wide) {
+    wide.clear();
+    if (text.empty()) return true;
+    const int length = CheckedLength(text.size());
+    const int needed = MultiByteToWideChar(codePage, flags, text.data(), length, nullptr, 0);
+    if (needed <= 0) return false;
+    wide.resize(static_cast<std::size_t>(needed));
+    return MultiByteToWideChar(codePage, flags, text.data(), length, wide.data(), needed) == needed;
+}
+
+}  // namespace
+
+std::string SystemCodePageText(BSTR text) {
+    const int length = CheckedLength(SysStringLen(text));
+    if (length == 0) return {};
+    const int needed = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
+    if (needed <= 0) return {};
+    std::string narrow(static_cast<std::size_t>(needed), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text, length, narrow.data(), needed, nullptr, nullptr);
+    return narrow;
+}
+
+BSTR NewBstr(const std::string& systemCodePageText) {
+    std::wstring wide;
+    Widen(CP_ACP, 0, systemCodePageText, wide);
+    BSTR copy = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+    if (!copy) throw std::bad_alloc();
+    return copy;
+}
+
+LPOLESTR TaskMemoryCopy(const std::wstring& text) {
+    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    auto copy = static_cast<LPOLESTR>(CoTaskMemAlloc(bytes));
+    if (copy) CopyMemory(copy, text.c_str(), bytes);
+    return copy;
+}
+
+std::wstring MessageText(const std::string& text) {
+    std::wstring wide;
+    if (!Widen(CP_UTF8, MB_ERR_INVALID_CHARS, text, wide)) Widen(CP_ACP, 0, text, wide);
+    return wide;
+}
+
+}  // namespace zelmar::automation

@@ -1,0 +1,251 @@
+#include "zelmar_ctrl.h"
+
+#include <cstdint>
+
+#include "engine/image_methods.h"
+#include "identity.h"
+#include "module.h"
+#include "resource.h"
+#include "text.h"
+
+namespace zelmar::automation {
+
+namespace {
+
+// What every device method reports until its link is built: the link could
+// not be opened.
+constexpr LONG kNoLink = -1;
+
+HRESULT NoLink(LONG* status) {
+    if (!status) return E_POINTER;
+    *status = kNoLink;
+    return S_OK;
+}
+
+INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_INITDIALOG) return TRUE;
+    if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+        EndDialog(dialog, LOWORD(wParam));
+        return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+CZelmarCtrl::CZelmarCtrl() {
+    ModuleAddRef();
+    // 100 x 20 pixels at 96 dots per inch.
+    extent_ = {2646, 529};
+}
+
+CZelmarCtrl::~CZelmarCtrl() {
+    ModuleRelease();
+}
+
+HRESULT CZelmarCtrl::Create(REFIID riid, void** out) {
+    ComPtr<CZelmarCtrl> control;
+    control.Attach(new CZelmarCtrl());
+    const HRESULT hr = control->dispatcher_.Load();
+    return FAILED(hr) ? hr : control->QueryInterface(riid, out);
+}
+
+STDMETHODIMP CZelmarCtrl::QueryInterface(REFIID riid, void** out) {
+    if (!out) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == DIID__DZelmar) {
+        *out = static_cast<IDispatch*>(this);
+    } else if (riid == IID_IZelmarMethods) {
+        *out = static_cast<IZelmarMethods*>(this);
+    } else if (riid == IID_IConnectionPointContainer) {
+        *out = static_cast<IConnectionPointContainer*>(this);
+    } else if (riid == IID_IProvideClassInfo || riid == IID_IProvideClassInfo2) {
+        *out = static_cast<IProvideClassInfo2*>(this);
+    } else if (riid == IID_ISpecifyPropertyPages) {
+        *out = static_cast<ISpecifyPropertyPages*>(this);
+    } else if (riid == IID_IOleObject) {
+        *out = static_cast<IOleObject*>(this);
+    } else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceObject) {
+        *out = static_cast<IOleInPlaceObject*>(this);
+    } else if (riid == IID_IOleControl) {
+        *out = static_cast<IOleControl*>(this);
+    } else if (riid == IID_IViewObject || riid == IID_IViewObject2) {
+        *out = static_cast<IViewObject2*>(this);
+    } else if (riid == IID_IPersist || riid == IID_IPersistStreamInit) {
+        *out = static_cast<IPersistStreamInit*>(this);
+    } else {
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) CZelmarCtrl::AddRef() {
+    return static_cast<ULONG>(InterlockedIncrement(&references_));
+}
+
+STDMETHODIMP_(ULONG) CZelmarCtrl::Release() {
+    const LONG left = InterlockedDecrement(&references_);
+    if (left == 0) delete this;
+    return static_cast<ULONG>(left);
+}
+
+STDMETHODIMP CZelmarCtrl::GetTypeInfoCount(UINT* count) {
+    if (!count) return E_POINTER;
+    *count = 1;
+    return S_OK;
+}
+
+STDMETHODIMP CZelmarCtrl::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+    if (index != 0) {
+        if (info) *info = nullptr;
+        return DISP_E_BADINDEX;
+    }
+    return ShareOut(dispatcher_.Shown(), info);
+}
+
+STDMETHODIMP CZelmarCtrl::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
+                                        DISPID* ids) {
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    return dispatcher_.GetIDsOfNames(names, count, ids);
+}
+
+STDMETHODIMP CZelmarCtrl::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
+                                 VARIANT* result, EXCEPINFO* exception, UINT* argumentError) {
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    return Guarded([&] {
+        return dispatcher_.Invoke(this, id, flags, params, result, exception, argumentError);
+    });
+}
+
+STDMETHODIMP CZelmarCtrl::BitmapInfo(BSTR NVImage, LONG* BitsPixel, LONG* Height, LONG* Width,
+                                     LONG* status) {
+    if (!BitsPixel || !Height || !Width || !status) return E_POINTER;
+    return Guarded([&] {
+        std::int32_t bits = *BitsPixel, height = *Height, width = *Width;
+        *status = zelmar::BitmapInfo(SystemCodePageText(NVImage), bits, height, width);
+        *BitsPixel = bits;
+        *Height = height;
+        *Width = width;
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CZelmarCtrl::Preview(BSTR PreviewName, SHORT ImageMode, SHORT Brightness, SHORT Rotate,
+                                  BSTR* shown) {
+    if (!shown) return E_POINTER;
+    *shown = nullptr;
+    return Guarded([&] {
+        Messages messages = MessagesHere();
+        *shown = NewBstr(zelmar::Preview(SystemCodePageText(PreviewName),
+                                         {ImageMode, Brightness, Rotate}, &messages));
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CZelmarCtrl::FileUpload(BSTR FileName, BSTR NVImage, LONG NVSelect, SHORT ImageMode,
+                                     SHORT Brightness, SHORT Rotation, SHORT SelectType,
+                                     SHORT SelectMargin, LONG* status) {
+    if (!status) return E_POINTER;
+    return Guarded([&] {
+        const ProgressFn progress = [this](std::int32_t data) { events_.Fire(data); };
+        *status = zelmar::FileUpload(SystemCodePageText(FileName), SystemCodePageText(NVImage),
+                                     NVSelect, {ImageMode, Brightness, Rotation}, SelectType,
+                                     SelectMargin, progress);
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CZelmarCtrl::FileLoad(BSTR FileName, LONG* status) {
+    if (!status) return E_POINTER;
+    return Guarded([&] {
+        Messages messages = MessagesHere();
+        *status = zelmar::FileLoad(SystemCodePageText(FileName), messages);
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CZelmarCtrl::AboutBox() {
+    return Guarded([&] {
+        if (SilentMessages()) {
+            MessagesHere().ShowMessage("Zelmar Control, Version 1.0", "About Zelmar Control");
+            return S_OK;
+        }
+        const INT_PTR shown = DialogBoxParamW(
+            ModuleInstance(), MAKEINTRESOURCEW(IDD_ABOUTBOX_ZELMAR), window_.get(), AboutProc, 0);
+        return shown == -1 ? HRESULT_FROM_WIN32(GetLastError()) : S_OK;
+    });
+}
+
+STDMETHODIMP CZelmarCtrl::Print(LONG, BSTR, LONG, LONG, LONG, LONG, LONG, LONG, LONG, LONG,
+                                LONG* status) {
+    return NoLink(status);
+}
+
+STDMETHODIMP CZelmarCtrl::PrintTCPIP(LONG, BSTR, BSTR, LONG, LONG, LONG, LONG* status) {
+    return NoLink(status);
+}
+
+STDMETHODIMP CZelmarCtrl::UploadTCPIP(LONG, BSTR, BSTR, BSTR, SHORT, SHORT, SHORT, SHORT, SHORT,
+                                      LONG* status) {
+    return NoLink(status);
+}
+
+STDMETHODIMP CZelmarCtrl::Upload(LONG, BSTR, LONG, LONG, LONG, LONG, LONG, BSTR, SHORT, SHORT,
+                                 SHORT, SHORT, SHORT, LONG* status) {
+    return NoLink(status);
+}
+
+STDMETHODIMP CZelmarCtrl::PrinterSave(LONG, BSTR, LONG, LONG, LONG, LONG, LONG, SHORT, SHORT, SHORT,
+                                      SHORT, LONG* status) {
+    return NoLink(status);
+}
+
+STDMETHODIMP CZelmarCtrl::PrinterSaveTCPIP(LONG, BSTR, BSTR, SHORT, SHORT, SHORT, SHORT,
+                                           LONG* status) {
+    return NoLink(status);
+}
+
+STDMETHODIMP CZelmarCtrl::PrintDriverUpload(BSTR, BSTR, BSTR, BSTR, SHORT, SHORT, SHORT, SHORT,
+                                            SHORT, LONG* status) {
+    return NoLink(status);
+}
+
+STDMETHODIMP CZelmarCtrl::EraserAll(BSTR, SHORT, LONG* status) {
+    return NoLink(status);
+}
+
+STDMETHODIMP CZelmarCtrl::EnumConnectionPoints(IEnumConnectionPoints** out) {
+    if (out) *out = nullptr;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP CZelmarCtrl::FindConnectionPoint(REFIID riid, IConnectionPoint** out) {
+    if (riid != DIID__DZelmarEvents) {
+        if (out) *out = nullptr;
+        return CONNECT_E_NOCONNECTION;
+    }
+    return ShareOut<IConnectionPoint>(&events_, out);
+}
+
+STDMETHODIMP CZelmarCtrl::GetClassInfo(ITypeInfo** info) {
+    return ShareOut(dispatcher_.Coclass(), info);
+}
+
+STDMETHODIMP CZelmarCtrl::GetGUID(DWORD kind, GUID* guid) {
+    if (!guid) return E_POINTER;
+    if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID) return E_INVALIDARG;
+    *guid = DIID__DZelmarEvents;
+    return S_OK;
+}
+
+STDMETHODIMP CZelmarCtrl::GetPages(CAUUID* pages) {
+    if (!pages) return E_POINTER;
+    pages->pElems = static_cast<GUID*>(CoTaskMemAlloc(sizeof(GUID)));
+    pages->cElems = pages->pElems ? 1 : 0;
+    if (!pages->pElems) return E_OUTOFMEMORY;
+    pages->pElems[0] = CLSID_ZelmarPropPage;
+    return S_OK;
+}
+
+}  // namespace zelmar::automation
