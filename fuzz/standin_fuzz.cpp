@@ -1,0 +1,35 @@
+// Feeds arbitrary bytes to the stand-in printer as a job, in pieces whose size
+// the first byte chooses, so that commands split across reads are reached;
+// then resets the device and runs the job again, so that what the first run
+// stored is printed.
+#include <algorithm>
+#include <cstdint>
+
+#include "printer.h"
+
+namespace {
+
+class Discard : public standin::Transcript {
+  public:
+    void Write(const standin::JsonLine&) override {}
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    standin::MemoryFlash flash;
+    standin::MemoryReceipts receipts;
+    Discard transcript;
+    standin::PrinterConfig config;
+    config.maxReceiptLength = 4096;
+    standin::Printer printer(flash, receipts, transcript, config);
+    const std::size_t piece = data[0] % 16 + 1;
+    printer.BeginJob("fuzz", nullptr);
+    for (std::size_t at = 1; at < size; at += piece)
+        printer.Feed(data + at, std::min(piece, size - at));
+    printer.EndJob();
+    printer.Reset();
+    printer.RunJob("fuzz", standin::Bytes(data + 1, data + size));
+    return 0;
+}

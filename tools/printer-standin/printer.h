@@ -1,0 +1,124 @@
+// The stand-in printer: acts on the commands of each job. It stores NV
+// images in its flash, prints on its paper, answers the status query and
+// writes a transcript line for every command and every error.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "flash.h"
+#include "paper.h"
+#include "parser.h"
+#include "transcript.h"
+
+namespace standin {
+
+// Where the answers to the status query go: the connection or line of the job.
+class ReplyChannel {
+  public:
+    virtual ~ReplyChannel() = default;
+    // False when the bytes could not be sent.
+    virtual bool Send(const Bytes& bytes) = 0;
+};
+
+// Where finished receipts go.
+class ReceiptOutput {
+  public:
+    virtual ~ReceiptOutput() = default;
+    // Keeps the receipt; returns where it went, or empty when it could not be kept.
+    virtual std::string Write(const Picture& receipt) = 0;
+};
+
+class MemoryReceipts : public ReceiptOutput {
+  public:
+    std::string Write(const Picture& receipt) override {
+        receipts.push_back(receipt);
+        return "receipt " + std::to_string(receipts.size());
+    }
+    std::vector<Picture> receipts;
+};
+
+struct PrinterConfig {
+    int paperWidth = 576;
+    int maxReceiptLength = 1 << 16;  // dots
+    Bytes statusReply = {0x0D};      // the answer to GS I; empty: no answer
+};
+
+constexpr int kDefaultLineSpacing = 30;
+
+struct JobSummary {
+    int job = 0;
+    long long bytes = 0;
+    int errors = 0;
+    std::vector<std::string> receipts;  // where the job's receipts went
+};
+
+class Printer : private CommandSink {
+  public:
+    Printer(FlashStore& flash, ReceiptOutput& receipts, Transcript& transcript,
+            const PrinterConfig& config);
+
+    // A job begins; `source` names where it comes from, `replies` (may be null)
+    // takes the answers to status queries.
+    void BeginJob(const std::string& source, ReplyChannel* replies);
+    void Feed(const std::uint8_t* data, std::size_t size);
+    void Feed(const Bytes& bytes) { Feed(bytes.data(), bytes.size()); }
+    // The job's end: a command cut short is an error, an open band definition
+    // is stored, and paper printed and not cut comes out as a receipt.
+    JobSummary EndJob();
+    // BeginJob, Feed and EndJob.
+    JobSummary RunJob(const std::string& source, const Bytes& bytes,
+                      ReplyChannel* replies = nullptr);
+
+    // The reset of the device: what is pending becomes active.
+    bool Reset();
+
+  private:
+    struct Definition {
+        int count = 0;
+        std::vector<Picture> images;
+        std::size_t size = 0;
+    };
+    struct BandDefinition {
+        std::vector<Picture> bands;
+        bool selected = false;  // ESC X * named the next band
+    };
+
+    void Accept(Command&& command) override;
+    void Act(const Command& command, JsonLine& line);
+    void ActOnBands(const Command& command, JsonLine& line);
+    void ActOnFlash(const Command& command, JsonLine& line);
+    void ActOnPaper(const Command& command, JsonLine& line);
+    void Error(JsonLine& line, const char* error);
+    void Abandon(JsonLine& line);
+    void Store(const FlashSet& set, JsonLine& line);
+    void StoreBandLogo(JsonLine& line);
+    void DefineImage(const Command& command, JsonLine& line);
+    void PrintNvImage(const Command& command, JsonLine& line);
+    bool PrintScaled(const Picture* picture, int mode, JsonLine& line);
+    void BandImage(const Command& command, JsonLine& line);
+    void BeginReceipt();
+    void CutReceipt(JsonLine& line, bool cut);
+    int Aligned(int width) const;
+
+    FlashStore& flash_;
+    ReceiptOutput& receipts_;
+    Transcript& transcript_;
+    PrinterConfig config_;
+    Parser parser_;
+    Paper paper_;
+    ReplyChannel* replies_ = nullptr;
+    int job_ = 0;
+    int errors_ = 0;
+    std::vector<std::string> receiptsOfJob_;
+    int lineSpacing_ = kDefaultLineSpacing;
+    int justification_ = 0;
+    int x_ = 0;  // where the next ESC * image starts on the line
+    bool overflowReported_ = false;
+    std::optional<Definition> definition_;
+    std::optional<BandDefinition> bandDefinition_;
+};
+
+}  // namespace standin

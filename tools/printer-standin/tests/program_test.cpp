@@ -1,0 +1,239 @@
+// The program itself, started as a user or a link would start it.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "bmp_builder.h"
+#include "engine/command_stream.h"
+#include "fixtures.h"
+#include "work_dir.h"
+
+namespace standin {
+namespace {
+
+using test::operator+;
+using zelmar::test::DotAt;
+using zelmar::test::ReadBytes;
+using zelmar::test::WriteBytes;
+namespace commands = zelmar::commands;
+
+// Waits on a descriptor far longer than any step takes: the bound only keeps a
+// broken program from hanging the test.
+constexpr int kPatienceMs = 20000;
+
+const test::Dots kPattern = [](int x, int y) { return (3 * x + 5 * y) % 7 < 3; };
+
+bool Readable(int fd) {
+    pollfd p{fd, POLLIN, 0};
+    return ::poll(&p, 1, kPatienceMs) == 1;
+}
+
+// printer-standin in a child process, its stdout read line by line.
+class Program {
+  public:
+    explicit Program(const std::vector<std::string>& args) {
+        std::vector<std::string> all = {STANDIN_PROGRAM};
+        all.insert(all.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (std::string& a : all)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        int out[2];
+        if (::pipe2(out, O_CLOEXEC) != 0) return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(out[1], STDOUT_FILENO);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        out_ = out[0];
+    }
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+    ~Program() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        ::close(out_);
+    }
+
+    // The next line that begins with `prefix`, the lines before it kept in
+    // Output(); empty when stdout ends first.
+    std::string WaitFor(const std::string& prefix) {
+        for (;;) {
+            const std::size_t end = pending_.find('\n');
+            if (end != std::string::npos) {
+                const std::string line = pending_.substr(0, end);
+                pending_.erase(0, end + 1);
+                output_ += line + "\n";
+                if (line.rfind(prefix, 0) == 0) return line;
+                continue;
+            }
+            char buffer[4096];
+            const ssize_t n = Readable(out_) ? ::read(out_, buffer, sizeof buffer) : 0;
+            if (n <= 0) return {};
+            pending_.append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+    const std::string& Output() const { return output_; }
+    void Signal(int signal) { ::kill(pid_, signal); }
+    // The exit code, after reading what stdout still holds.
+    int Wait() {
+        WaitFor("\n");
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+  private:
+    pid_t pid_ = -1;
+    int out_ = -1;
+    std::string pending_;
+    std::string output_;
+};
+
+int Connect(int port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    return fd;
+}
+
+void SendAll(int fd, const Bytes& bytes) {
+    ASSERT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+}
+
+// One byte of answer, or -1 when none comes.
+int ReadByte(int fd) {
+    std::uint8_t byte = 0;
+    return Readable(fd) && ::read(fd, &byte, 1) == 1 ? byte : -1;
+}
+
+class ProgramTest : public zelmar::test::WorkDirTest {};
+
+TEST_F(ProgramTest, InputJobsAreStoredAndDumpedDotForDot) {
+    test::WriteColourPicture("top.bmp", 24, 16, kPattern);
+    const Bytes top = test::UploadStream("top.bmp|", 0, 0);
+    WriteBytes("top.bin", top);
+    test::WriteColourPicture("bottom.bmp", 16, 8, [](int x, int y) { return x == y; });
+    WriteBytes("bottom.bin", test::UploadStream("bottom.bmp|", 0, 1));
+
+    Program program({"--input", "top.bin", "--input", "bottom.bin", "--flash", "flash", "--out",
+                     "out", "--dump", "dump"});
+    EXPECT_EQ(program.Wait(), 0);
+    EXPECT_EQ(program.Output(),
+              "job 1 (file top.bin): 56 bytes, 0 errors\n"
+              "job 2 (file bottom.bin): 24 bytes, 0 errors\n"
+              "dumped dump/pending/top-logo.bmp\n"
+              "dumped dump/pending/bottom-logo.bmp\n");
+    const Bytes dumped = ReadBytes("dump/pending/top-logo.bmp");
+    ASSERT_FALSE(dumped.empty());
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 24; ++x) {
+            ASSERT_EQ(DotAt(dumped, x, y), test::NvDot(top.data() + 8, 16, x, y)) << x << "," << y;
+            ASSERT_EQ(DotAt(dumped, x, y), kPattern(x, y)) << x << "," << y;
+        }
+    }
+    EXPECT_NE(ReadBytes("out/transcript.jsonl").size(), 0u);
+}
+
+TEST_F(ProgramTest, TcpJobsAreAnsweredAndPrintAfterAReset) {
+    test::WriteColourPicture("logo.bmp", 24, 16, kPattern);
+    Program program(
+        {"--listen", "127.0.0.1:0", "--status-reply", "20", "--flash", "flash", "--out", "out"});
+    const std::string listening = program.WaitFor("listening 127.0.0.1:");
+    ASSERT_FALSE(listening.empty()) << program.Output();
+    const int port = std::stoi(listening.substr(listening.rfind(':') + 1));
+
+    int connection = Connect(port);
+    SendAll(connection, commands::StatusQuery());
+    EXPECT_EQ(ReadByte(connection), 0x20);
+    SendAll(connection, test::Definition({"logo.bmp"}));
+    ::close(connection);
+    EXPECT_NE(program.WaitFor("job 1 ").find("0 errors"), std::string::npos);
+
+    program.Signal(SIGHUP);
+    EXPECT_EQ(program.WaitFor("reset"), "reset");
+    connection = Connect(port);
+    SendAll(connection, commands::PrintCommand(1) + commands::FeedAndCut());
+    ::close(connection);
+    const std::string receipt = program.WaitFor("receipt ").substr(8);
+    ASSERT_FALSE(receipt.empty()) << program.Output();
+    EXPECT_FALSE(ReadBytes("out/receipt-0001.png").empty());
+    const Bytes printed = ReadBytes(receipt);
+    ASSERT_FALSE(printed.empty());
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 24; ++x)
+            ASSERT_EQ(DotAt(printed, x, y), kPattern(x, y)) << x << "," << y;
+    }
+
+    Program second({"--input", "/dev/null", "--flash", "flash"});
+    EXPECT_EQ(second.Wait(), 1);  // the flash is in use
+
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.Wait(), 0);
+}
+
+// The line passes every byte as it is, and each opening of it is one job.
+TEST_F(ProgramTest, PtyLineCarriesAJobUntilItIsClosed) {
+    Program program({"--pty", "--flash", "flash", "--out", "out"});
+    const std::string path = program.WaitFor("pty ").substr(4);
+    ASSERT_FALSE(path.empty()) << program.Output();
+    for (int job = 1; job <= 2; ++job) {
+        const int line = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        ASSERT_GE(line, 0);
+        SendAll(line, commands::StatusQuery() + Bytes{0x0A, 0x0D, 0x11, 0x13, 0x03});
+        EXPECT_EQ(ReadByte(line), 0x0D);
+        ::close(line);
+        EXPECT_EQ(program.WaitFor("job "),
+                  "job " + std::to_string(job) + " (pty " + path + "): 8 bytes, 1 error");
+    }
+    const Bytes transcript = ReadBytes("out/transcript.jsonl");
+    const std::string text(transcript.begin(), transcript.end());
+    EXPECT_NE(text.find(R"("offset":3,"command":"LF"})"), std::string::npos) << text;
+    EXPECT_NE(text.find(R"("offset":4,"command":"CR"})"), std::string::npos) << text;
+    EXPECT_NE(text.find(R"("error":"unknown bytes","bytes":"111303")"), std::string::npos) << text;
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.Wait(), 0);
+}
+
+TEST_F(ProgramTest, CommandLineMistakes) {
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+    };
+    const Case cases[] = {
+        {{"--help"}, 0},
+        {{"--width", "0"}, 2},
+        {{"--status-reply", "0x"}, 2},
+        {{"--reply-delay"}, 2},
+        {{"--flash="}, 2},
+        {{"--bogus", "1"}, 2},
+        {{"stray"}, 2},
+        {{"--listen", "nowhere", "--flash", "flash"}, 1},
+        {{"--input", "missing.bin", "--flash", "flash", "--out", "out"}, 1},
+        {{"--dump", "dump", "--flash", "no-such-flash"}, 1},
+    };
+    for (const Case& c : cases) {
+        Program program(c.args);
+        EXPECT_EQ(program.Wait(), c.code) << c.args[0];
+    }
+}
+
+}  // namespace
+}  // namespace standin
