@@ -24,7 +24,7 @@ std::uint32_t Get32(const Bytes& b, std::size_t at) {
 
 }  // namespace
 
-Bytes MakeBmp(const BmpSpec& s) {
+Bytes MakeBmp(const BmpLayout& s) {
     const std::uint32_t stride = (static_cast<std::uint32_t>(s.width) * s.depth + 31) / 32 * 4;
     const bool separateMasks = s.compression == 3 && s.infoSize == 40;
     const std::uint32_t paletteOffset = 14 + s.infoSize + (separateMasks ? 12 : 0);
@@ -96,12 +96,12 @@ Bytes MakeBmp(const BmpSpec& s) {
 }
 
 Bytes MakeColourBmp(int width, int height, std::function<std::uint32_t(int x, int y)> colour) {
-    BmpSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.depth = 24;
-    spec.pixel = std::move(colour);
-    return MakeBmp(spec);
+    BmpLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.depth = 24;
+    layout.pixel = std::move(colour);
+    return MakeBmp(layout);
 }
 
 void WriteBytes(const std::string& path, const Bytes& bytes) {

@@ -10,7 +10,7 @@ namespace zelmar::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-struct BmpSpec {
+struct BmpLayout {
     int width = 1;
     int height = 1;
     int depth = 24;
@@ -25,7 +25,7 @@ struct BmpSpec {
     std::function<std::uint32_t(int x, int y)> pixel = [](int, int) { return 0u; };
 };
 
-Bytes MakeBmp(const BmpSpec& spec);
+Bytes MakeBmp(const BmpLayout& layout);
 
 // A 24-bit picture filled from 0xRRGGBB values, y = 0 the top row.
 Bytes MakeColourBmp(int width, int height, std::function<std::uint32_t(int x, int y)> colour);

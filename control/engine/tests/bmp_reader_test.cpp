@@ -7,11 +7,11 @@
 namespace zelmar {
 namespace {
 
-using test::BmpSpec;
+using test::BmpLayout;
 using test::MakeBmp;
 
-BmpSpec Spec(int depth, int width = 4, int height = 3) {
-    BmpSpec s;
+BmpLayout Layout(int depth, int width = 4, int height = 3) {
+    BmpLayout s;
     s.depth = depth;
     s.width = width;
     s.height = height;
@@ -49,7 +49,7 @@ TEST_P(MalformedBmp, IsRefused) {
     EXPECT_TRUE(source.pixels.empty());
 }
 
-const Bytes kGood = MakeBmp(Spec(24));
+const Bytes kGood = MakeBmp(Layout(24));
 
 INSTANTIATE_TEST_SUITE_P(
     Files, MalformedBmp,
@@ -107,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
                       return Patched(kGood, 26, {2, 0});
                   },
                   BmpError::kUnsupportedDepth},
-        Malformed{"Rle8", [] { return Patched(MakeBmp(Spec(8)), 30, {1}); },
+        Malformed{"Rle8", [] { return Patched(MakeBmp(Layout(8)), 30, {1}); },
                   BmpError::kUnsupportedCompression},
         Malformed{"Jpeg", [] { return Patched(kGood, 30, {4}); },
                   BmpError::kUnsupportedCompression},
@@ -115,7 +115,7 @@ INSTANTIATE_TEST_SUITE_P(
                   BmpError::kUnsupportedCompression},
         Malformed{"OverlappingMasks",
                   [] {
-                      BmpSpec s = Spec(16);
+                      BmpLayout s = Layout(16);
                       s.compression = 3;
                       s.masks[0] = 0xF800, s.masks[1] = 0x0FE0, s.masks[2] = 0x001F;
                       return MakeBmp(s);
@@ -123,7 +123,7 @@ INSTANTIATE_TEST_SUITE_P(
                   BmpError::kBadMasks},
         Malformed{"GappedMask",
                   [] {
-                      BmpSpec s = Spec(16);
+                      BmpLayout s = Layout(16);
                       s.compression = 3;
                       s.masks[0] = 0xA000, s.masks[1] = 0x07E0, s.masks[2] = 0x001F;
                       return MakeBmp(s);
@@ -131,13 +131,13 @@ INSTANTIATE_TEST_SUITE_P(
                   BmpError::kBadMasks},
         Malformed{"MaskBeyondDepth",
                   [] {
-                      BmpSpec s = Spec(16);
+                      BmpLayout s = Layout(16);
                       s.compression = 3;
                       s.masks[0] = 0xF0000, s.masks[1] = 0x07E0, s.masks[2] = 0x001F;
                       return MakeBmp(s);
                   },
                   BmpError::kBadMasks},
-        Malformed{"PaletteCut", [] { return Cut(MakeBmp(Spec(8)), 54 + 100); },
+        Malformed{"PaletteCut", [] { return Cut(MakeBmp(Layout(8)), 54 + 100); },
                   BmpError::kTruncatedPalette},
         Malformed{"RowsCut", [] { return Cut(kGood, kGood.size() - 1); },
                   BmpError::kTruncatedPixels},
@@ -154,7 +154,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<Malformed>& p) { return p.param.name; });
 
 TEST(BmpReader, KeepsStoredRowsBottomFirstWithTheirPadding) {
-    BmpSpec s = Spec(8, 3, 2);  // 3 bytes of pixels, 1 byte of padding per row
+    BmpLayout s = Layout(8, 3, 2);  // 3 bytes of pixels, 1 byte of padding per row
     s.pixel = [](int x, int y) { return static_cast<std::uint32_t>(10 * y + x + 1); };
     Bytes file = MakeBmp(s);
     file[file.size() - 1] = 0xAB;  // padding of the last stored row (the top row)
@@ -166,7 +166,7 @@ TEST(BmpReader, KeepsStoredRowsBottomFirstWithTheirPadding) {
 }
 
 TEST(BmpReader, TopDownFileGivesTheSameStoredRows) {
-    BmpSpec s = Spec(24, 5, 4);
+    BmpLayout s = Layout(24, 5, 4);
     s.pixel = [](int x, int y) { return static_cast<std::uint32_t>(x * 40 + y * 7) * 0x010101u; };
     BmpSource bottomUp, topDown;
     ASSERT_EQ(DecodeBmp(MakeBmp(s), bottomUp), BmpError::kNone);
@@ -185,7 +185,7 @@ TEST(BmpReader, PaletteSizeFollowsColoursUsed) {
     };
     for (const Case c :
          {Case{8, 0, 256}, Case{8, 3, 3}, Case{8, 300, 256}, Case{4, 16, 16}, Case{1, 2, 2}}) {
-        BmpSpec s = Spec(c.depth);
+        BmpLayout s = Layout(c.depth);
         s.coloursUsed = c.used;
         s.palette.assign(c.entries, 0x123456);
         BmpSource source;
@@ -205,7 +205,7 @@ TEST(BmpReader, BitFieldsScaleChannelsToFullRange) {
     for (const Case c :
          {Case{0x001F, 31, 255}, Case{0x001F, 16, 132}, Case{0x07E0, 1u << 5, 4},
           Case{0x7C00, 0, 0}, Case{0xFF0000, 0x800000, 128}, Case{0x3FF00000, 512u << 20, 128}}) {
-        BmpSpec s = Spec(32);
+        BmpLayout s = Layout(32);
         s.compression = 3;
         s.masks[0] = c.mask;
         BmpSource source;
@@ -216,7 +216,7 @@ TEST(BmpReader, BitFieldsScaleChannelsToFullRange) {
 
 TEST(BmpReader, HeaderVersionsAreRead) {
     for (std::uint32_t size : {40u, 52u, 56u, 108u, 124u}) {
-        BmpSpec s = Spec(16);
+        BmpLayout s = Layout(16);
         s.infoSize = size;
         s.compression = 3;
         s.masks[0] = 0xF800, s.masks[1] = 0x07E0, s.masks[2] = 0x001F;

@@ -38,7 +38,7 @@ class FormsTest : public test::WorkDirTest {
     }
     // A 1-bit picture with the usual table (colour 0 black).
     std::string MonoPicture(const std::string& name, int width, int height, Dots dot) {
-        test::BmpSpec s;
+        test::BmpLayout s;
         s.depth = 1;
         s.width = width;
         s.height = height;

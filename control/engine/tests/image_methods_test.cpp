@@ -22,7 +22,7 @@ class ImageMethodsTest : public test::WorkDirTest {
         test::WriteBytes(colour_, test::MakeColourBmp(20, 12, [](int x, int y) {
                              return test::Grey((x * 13 + y * 17) % 256);
                          }));
-        test::BmpSpec mono;
+        test::BmpLayout mono;
         mono.depth = 1;
         mono.width = 20;
         mono.height = 12;

@@ -8,7 +8,7 @@
 namespace zelmar {
 namespace {
 
-using test::BmpSpec;
+using test::BmpLayout;
 using test::MakeBmp;
 using test::ReadBytes;
 using test::WriteBytes;
@@ -21,8 +21,8 @@ class LogoBitmapTest : public test::WorkDirTest {
     }
 };
 
-BmpSpec Spec(int depth, std::uint32_t infoSize = 40) {
-    BmpSpec s;
+BmpLayout Layout(int depth, std::uint32_t infoSize = 40) {
+    BmpLayout s;
     s.depth = depth;
     s.width = 3;
     s.height = 2;
@@ -41,7 +41,7 @@ TEST_F(LogoBitmapTest, ToneSourceIsDecidedByDepth) {
     for (const Case c : {Case{1, 40, 0}, Case{1, 124, 0}, Case{4, 40, 1}, Case{8, 40, 1},
                          Case{16, 40, 1}, Case{24, 40, 1}, Case{24, 108, 1}, Case{32, 124, 1}}) {
         CLogoBitmap bitmap;
-        const std::string path = Save("source.bmp", MakeBmp(Spec(c.depth, c.infoSize)));
+        const std::string path = Save("source.bmp", MakeBmp(Layout(c.depth, c.infoSize)));
         EXPECT_EQ(bitmap.IsToneSource(path), c.expected) << c.depth << "/" << c.infoSize;
     }
 }
@@ -59,13 +59,13 @@ TEST_F(LogoBitmapTest, ClassificationOfFilesThatAreNotBmp) {
 
 TEST_F(LogoBitmapTest, WhiteFirstLooksAtTheBytesAfterTheHeader) {
     CLogoBitmap bitmap;
-    BmpSpec mono = Spec(1);
+    BmpLayout mono = Layout(1);
     mono.palette = {0x000000, 0xFFFFFF};  // the usual table: black first
     EXPECT_EQ(bitmap.IsWhiteFirst(Save("mono.bmp", MakeBmp(mono))), 0);
     mono.palette = {0xFFFFFF, 0x000000};
     EXPECT_EQ(bitmap.IsWhiteFirst(Save("inverse.bmp", MakeBmp(mono))), 1);
 
-    BmpSpec colour = Spec(24);
+    BmpLayout colour = Layout(24);
     colour.pixel = [](int x, int y) { return x == 0 && y == 1 ? 0xFFFFFFu : 0u; };
     EXPECT_EQ(bitmap.IsWhiteFirst(Save("white.bmp", MakeBmp(colour))), 1);
     colour.pixel = [](int x, int y) { return x == 0 && y == 1 ? 0xFFFFFEu : 0xFFFFFFu; };
@@ -73,7 +73,7 @@ TEST_F(LogoBitmapTest, WhiteFirstLooksAtTheBytesAfterTheHeader) {
 }
 
 TEST_F(LogoBitmapTest, LoadSourceFillsTheDescription) {
-    BmpSpec s = Spec(8);
+    BmpLayout s = Layout(8);
     s.width = 13;
     s.height = 9;
     CLogoBitmap bitmap;
@@ -94,7 +94,7 @@ TEST_F(LogoBitmapTest, LoadSourceAcceptsOnlyWhatTheRastersHold) {
         int expected;
     };
     for (const Case c : {Case{616, 648, 1}, Case{617, 1, 0}, Case{1, 649, 0}, Case{2000, 10, 0}}) {
-        BmpSpec s = Spec(1);
+        BmpLayout s = Layout(1);
         s.width = c.width;
         s.height = c.height;
         CLogoBitmap bitmap;
@@ -109,7 +109,7 @@ TEST_F(LogoBitmapTest, LoadSourceAcceptsOnlyWhatTheRastersHold) {
 
 TEST_F(LogoBitmapTest, FailedLoadEmptiesTheRecord) {
     CLogoBitmap bitmap;
-    ASSERT_EQ(bitmap.LoadSource(Save("good.bmp", MakeBmp(Spec(24)))), 1);
+    ASSERT_EQ(bitmap.LoadSource(Save("good.bmp", MakeBmp(Layout(24)))), 1);
     EXPECT_EQ(bitmap.LoadSource(Path("missing.bmp")), 0);
     EXPECT_EQ(bitmap.LoadError(), BmpError::kCannotOpen);
     EXPECT_FALSE(bitmap.Loaded());
@@ -119,7 +119,7 @@ TEST_F(LogoBitmapTest, FailedLoadEmptiesTheRecord) {
 }
 
 TEST_F(LogoBitmapTest, DotBitmapLayout) {
-    BmpSpec s = Spec(24);
+    BmpLayout s = Layout(24);
     s.width = 10;
     s.height = 3;
     // A dot at the top-left and bottom-right corners, white elsewhere.
@@ -148,7 +148,7 @@ TEST_F(LogoBitmapTest, DotBitmapSizes) {
         std::size_t size;
     };
     for (const Case c : {Case{1, 1, 66}, Case{100, 50, 862}, Case{32, 2, 70}, Case{33, 2, 78}}) {
-        BmpSpec s = Spec(24);
+        BmpLayout s = Layout(24);
         s.width = c.width;
         s.height = c.height;
         CLogoBitmap bitmap;
@@ -162,7 +162,7 @@ TEST_F(LogoBitmapTest, DotBitmapSizes) {
 
 TEST_F(LogoBitmapTest, WriterReportsAFileThatCannotBeCreated) {
     CLogoBitmap bitmap;
-    ASSERT_EQ(bitmap.LoadSource(Save("s.bmp", MakeBmp(Spec(24)))), 1);
+    ASSERT_EQ(bitmap.LoadSource(Save("s.bmp", MakeBmp(Layout(24)))), 1);
     std::filesystem::create_directory(Path("Temp.bmp"));  // a directory in the file's place
     EXPECT_EQ(bitmap.WriteDotBitmap(), 0);
 }

@@ -150,7 +150,7 @@ TEST_F(RotationTest, ColourFilesBySelector) {
 }
 
 TEST_F(RotationTest, ColourCopyOfPaletteSourceTakesRawStoredBytes) {
-    test::BmpSpec s;
+    test::BmpLayout s;
     s.depth = 8;
     s.width = 4;
     s.height = 2;
@@ -183,7 +183,7 @@ TEST_F(RotationTest, ColourFileMessages) {
 }
 
 TEST_F(RotationTest, TwoColourCopyIsByteIdentical) {
-    test::BmpSpec s;
+    test::BmpLayout s;
     s.depth = 1;
     s.width = 9;
     s.height = 4;

@@ -9,7 +9,7 @@
 namespace zelmar {
 namespace {
 
-using test::BmpSpec;
+using test::BmpLayout;
 using test::Grey;
 using test::MakeBmp;
 
@@ -160,7 +160,7 @@ TEST_F(ToneTest, DiffusionOverRowsWithWrapAtTheRightEdge) {
 // depth converts like the same colours in 24 bits.
 struct DepthCase {
     const char* name;
-    BmpSpec spec;
+    BmpLayout layout;
 };
 
 void PrintTo(const DepthCase& c, std::ostream* os) {
@@ -173,8 +173,8 @@ std::uint32_t Colour(int x, int y) {
     return colours[(x + 3 * y) % 8];
 }
 
-BmpSpec PaletteSpec(int depth) {
-    BmpSpec s;
+BmpLayout PaletteLayout(int depth) {
+    BmpLayout s;
     s.depth = depth;
     s.width = 7;
     s.height = 5;
@@ -188,15 +188,15 @@ std::uint32_t To555(std::uint32_t c) {
     return ((c >> 19) & 31) << 10 | ((c >> 11) & 31) << 5 | ((c >> 3) & 31);
 }
 
-BmpSpec Spec16() {
-    BmpSpec s = PaletteSpec(16);
+BmpLayout Layout16() {
+    BmpLayout s = PaletteLayout(16);
     s.palette.clear();
     s.pixel = [](int x, int y) { return To555(Colour(x, y)); };
     return s;
 }
 
-BmpSpec Spec32(std::uint32_t infoSize, bool bitfields) {
-    BmpSpec s = PaletteSpec(32);
+BmpLayout Layout32(std::uint32_t infoSize, bool bitfields) {
+    BmpLayout s = PaletteLayout(32);
     s.palette.clear();
     s.infoSize = infoSize;
     if (bitfields) {
@@ -210,8 +210,8 @@ BmpSpec Spec32(std::uint32_t infoSize, bool bitfields) {
     return s;
 }
 
-BmpSpec Spec24(std::uint32_t infoSize, bool topDown) {
-    BmpSpec s = PaletteSpec(24);
+BmpLayout Layout24(std::uint32_t infoSize, bool topDown) {
+    BmpLayout s = PaletteLayout(24);
     s.palette.clear();
     s.infoSize = infoSize;
     s.topDown = topDown;
@@ -222,11 +222,11 @@ BmpSpec Spec24(std::uint32_t infoSize, bool topDown) {
 class DepthTone : public ToneTest, public ::testing::WithParamInterface<DepthCase> {};
 
 TEST_P(DepthTone, ConvertsLikeTheSameColoursInTrueColour) {
-    const BmpSpec& spec = GetParam().spec;
-    ASSERT_TRUE(Load(test::MakeColourBmp(spec.width, spec.height, [&spec](int x, int y) {
+    const BmpLayout& layout = GetParam().layout;
+    ASSERT_TRUE(Load(test::MakeColourBmp(layout.width, layout.height, [&layout](int x, int y) {
         // What the file's pixel means, after 5-bit rounding for 16-bit files.
         std::uint32_t c = Colour(x, y);
-        if (spec.depth != 16) return c;
+        if (layout.depth != 16) return c;
         auto widen = [](std::uint32_t v) { return (v * 255 + 15) / 31; };
         const std::uint32_t p = To555(c);
         return widen(p >> 10 & 31) << 16 | widen(p >> 5 & 31) << 8 | widen(p & 31);
@@ -236,7 +236,7 @@ TEST_P(DepthTone, ConvertsLikeTheSameColoursInTrueColour) {
         bitmap_.ToneDiffuse(b);
         expected.emplace_back(bitmap_.GreyRaster(), bitmap_.GreyRaster() + 5 * kRasterStride);
     }
-    ASSERT_TRUE(Load(MakeBmp(spec)));
+    ASSERT_TRUE(Load(MakeBmp(layout)));
     std::size_t i = 0;
     for (int16_t b : std::initializer_list<int16_t>{0, 5, 10}) {
         bitmap_.ToneDiffuse(b);
@@ -247,19 +247,19 @@ TEST_P(DepthTone, ConvertsLikeTheSameColoursInTrueColour) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, DepthTone,
-                         ::testing::Values(DepthCase{"Palette8", PaletteSpec(8)},
-                                           DepthCase{"Palette4", PaletteSpec(4)},
-                                           DepthCase{"Rgb555", Spec16()},
-                                           DepthCase{"Rgb32", Spec32(40, false)},
-                                           DepthCase{"Bitfields32V5", Spec32(124, true)},
-                                           DepthCase{"Bitfields32", Spec32(40, true)},
-                                           DepthCase{"TopDown24", Spec24(40, true)},
-                                           DepthCase{"V4Header24", Spec24(108, false)},
-                                           DepthCase{"V5HeaderTopDown24", Spec24(124, true)}),
+                         ::testing::Values(DepthCase{"Palette8", PaletteLayout(8)},
+                                           DepthCase{"Palette4", PaletteLayout(4)},
+                                           DepthCase{"Rgb555", Layout16()},
+                                           DepthCase{"Rgb32", Layout32(40, false)},
+                                           DepthCase{"Bitfields32V5", Layout32(124, true)},
+                                           DepthCase{"Bitfields32", Layout32(40, true)},
+                                           DepthCase{"TopDown24", Layout24(40, true)},
+                                           DepthCase{"V4Header24", Layout24(108, false)},
+                                           DepthCase{"V5HeaderTopDown24", Layout24(124, true)}),
                          [](const ::testing::TestParamInfo<DepthCase>& p) { return p.param.name; });
 
 TEST_F(ToneTest, Rgb565BitfieldsAreDecoded) {
-    BmpSpec s;
+    BmpLayout s;
     s.depth = 16;
     s.width = 3;
     s.height = 1;
@@ -274,7 +274,7 @@ TEST_F(ToneTest, Rgb565BitfieldsAreDecoded) {
 }
 
 TEST_F(ToneTest, PaletteIndexBeyondTheTableIsBlack) {
-    BmpSpec s;
+    BmpLayout s;
     s.depth = 8;
     s.width = 2;
     s.height = 1;
@@ -289,7 +289,7 @@ TEST_F(ToneTest, PaletteIndexBeyondTheTableIsBlack) {
 TEST_F(ToneTest, TwoColourSourceKeepsItsOwnDots) {
     for (auto palette : {std::vector<std::uint32_t>{0x000000, 0xFFFFFF},
                          std::vector<std::uint32_t>{0xFFFFFF, 0x000000}}) {
-        BmpSpec s;
+        BmpLayout s;
         s.depth = 1;
         s.width = 11;
         s.height = 3;

@@ -13,7 +13,7 @@ void WriteColourPicture(const std::string& path, int width, int height, const Do
 }
 
 void WriteMonoPicture(const std::string& path, int width, int height, const Dots& dot) {
-    zelmar::test::BmpSpec bmp;
+    zelmar::test::BmpLayout bmp;
     bmp.depth = 1;
     bmp.width = width;
     bmp.height = height;
