@@ -25,10 +25,6 @@ bool ReadProbe(const std::string& path, Bytes& head) {
            head[0] == 'B' && head[1] == 'M';
 }
 
-int32_t RoundUpTo8(int32_t v) {
-    return (v + 7) / 8 * 8;
-}
-
 }  // namespace
 
 BmpError ReadBmpInfo(const std::string& path, BmpHeader& header) {
@@ -116,8 +112,8 @@ int CLogoBitmap::LoadSource(const std::string& path) {
     planes_ = h.planes;
     depth_ = h.depth;
     pixels_ = source->pixels.data();
-    paddedWidth_ = RoundUpTo8(width_);
-    paddedHeight_ = RoundUpTo8(height_);
+    paddedWidth_ = PaddedTo8(width_);
+    paddedHeight_ = PaddedTo8(height_);
     source_ = std::move(source);
     return 1;
 }

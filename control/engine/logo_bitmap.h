@@ -95,6 +95,11 @@ class CLogoBitmap {
     const uint8_t* DotRaster() const { return dots_.data(); }
 
   private:
+    // The first byte of the source pixel at column x of a stored row.
+    const uint8_t* PixelAt(int32_t x, int32_t storedRow) const {
+        return pixels_ + static_cast<std::size_t>(storedRow) * stride_ +
+               static_cast<std::size_t>(depth_) * x / 8;
+    }
     Bgr SourceColour(int32_t x, int32_t storedRow) const;
     void FillGrey(int offset);
     void Release();
@@ -120,6 +125,11 @@ class CLogoBitmap {
     int32_t turnedHeight_ = 0;
     BmpError loadError_ = BmpError::kNone;
 };
+
+// Pictures are sent in whole bytes of 8 dots: sizes round up to a multiple of 8.
+inline int32_t PaddedTo8(int32_t v) {
+    return (v + 7) / 8 * 8;
+}
 
 // Reads and checks a BMP file's headers (any size, no raster limit).
 BmpError ReadBmpInfo(const std::string& path, BmpHeader& header);

@@ -5,20 +5,12 @@
 
 namespace zelmar {
 
-namespace {
-
-int32_t RoundUpTo8(int32_t v) {
-    return (v + 7) / 8 * 8;
-}
-
-}  // namespace
-
 int CLogoBitmap::PackTurned(const std::string& path) {
     streamLength_ = 0;
     BmpHeader turned;
     if (ReadBmpInfo(path, turned) != BmpError::kNone) return 0;
     const int32_t w = turned.width, h = turned.height;
-    const int32_t paddedWidth = RoundUpTo8(w), paddedHeight = RoundUpTo8(h);
+    const int32_t paddedWidth = PaddedTo8(w), paddedHeight = PaddedTo8(h);
     // The file names the size; the dots come from the turned raster, which
     // must hold them.
     if (w > kTurnedStride || paddedHeight > kTurnedRows) return 0;
@@ -60,9 +52,7 @@ int CLogoBitmap::PackBands() {
             for (int32_t bit = 0; bit < 8 && x < width_; ++bit) {
                 const int32_t y = band * 8 + bit;  // 0 = the top row
                 if (y >= height_) break;
-                const std::uint8_t* p = pixels_ +
-                                        static_cast<std::size_t>(height_ - 1 - y) * stride_ +
-                                        static_cast<std::size_t>(depth_) * x / 8;
+                const std::uint8_t* p = PixelAt(x, height_ - 1 - y);
                 // A stored 0 bit prints: colour 0 of the usual table is black.
                 if (((*p >> (7 - x % 8)) & 1u) == 0) {
                     byte = static_cast<std::uint8_t>(byte | (0x80u >> bit));

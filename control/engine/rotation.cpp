@@ -67,11 +67,10 @@ int CLogoBitmap::CopyColourPlanes(int16_t selector) {
     std::uint8_t* copy = ColourCopy();
     for (int32_t r = 0; r < height_; ++r) {
         std::uint8_t* out = copy + static_cast<std::size_t>(r) * kColourCopyStride;
-        const std::uint8_t* row = pixels_ + static_cast<std::size_t>(r) * stride_;
         for (int32_t x = 0; x < width_; ++x) {
             // Three stored bytes at the pixel: blue, green and red of a
             // true-colour pixel, whatever lies there for the other depths.
-            std::copy_n(row + static_cast<std::size_t>(depth_) * x / 8, 3, out + 3 * x);
+            std::copy_n(PixelAt(x, r), 3, out + 3 * x);
         }
     }
     switch (selector) {

@@ -48,8 +48,7 @@ int BrightnessOffset(int16_t brightness) {
 }
 
 Bgr CLogoBitmap::SourceColour(int32_t x, int32_t storedRow) const {
-    const std::uint8_t* p = pixels_ + static_cast<std::size_t>(storedRow) * stride_ +
-                            static_cast<std::size_t>(depth_) * x / 8;
+    const std::uint8_t* p = PixelAt(x, storedRow);
     const BmpSource& s = *source_;
     auto fromPalette = [&s](unsigned index) {
         return index < s.palette.size() ? s.palette[index] : Bgr{};
@@ -149,8 +148,8 @@ int CLogoBitmap::ToneTwoColour() {
 
 int CLogoBitmap::ApplyWaterMarkScreen() {
     std::uint8_t* turned = TurnedRaster();
-    const int32_t rows = (turnedHeight_ + 7) / 8 * 8;
-    const int32_t columns = (turnedWidth_ + 7) / 8 * 8;
+    const int32_t rows = PaddedTo8(turnedHeight_);
+    const int32_t columns = PaddedTo8(turnedWidth_);
     for (int32_t r = 0; r < rows; ++r) {
         std::uint8_t* row = turned + static_cast<std::size_t>(r) * kTurnedStride;
         for (int32_t c = 0; c < columns; ++c) {

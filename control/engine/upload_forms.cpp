@@ -68,8 +68,8 @@ FormStatus WriteModelZeroForm(const std::vector<std::string>& images, const Uplo
 
 FormStatus WriteBandForm(const std::vector<std::string>& images, bool complement, ByteSink& out,
                          const ProgressFn& progress) {
-    CLogoBitmap bitmap;
     if (images.empty()) return FormStatus::kNoImage;
+    CLogoBitmap bitmap;
     if (bitmap.LoadSource(images.front()) != 1) return FormStatus::kBadImage;
     bitmap.PackBands();
     if (!out.Write(commands::BandPreamble())) return FormStatus::kWriteFailed;
