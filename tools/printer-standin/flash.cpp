@@ -1,6 +1,5 @@
 #include "flash.h"
 
-#include <cstdio>
 
 namespace standin {
 
@@ -33,9 +32,9 @@ std::string RoleFileName(Role role) {
 }
 
 std::string ImageFileName(std::size_t number) {
-    char name[24];
-    std::snprintf(name, sizeof name, "image-%03zu", number);
-    return name;
+    std::string digits = std::to_string(number);
+    if (digits.size() < 3) digits.insert(0, 3 - digits.size(), '0');
+    return "image-" + digits;
 }
 
 std::vector<NamedImage> NamedImages(const FlashSet& set) {
