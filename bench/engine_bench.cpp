@@ -8,7 +8,7 @@
 #include <string>
 
 #include "engine/files.h"
-#include "engine/image_methods.h"
+#include "methods/image_methods.h"
 #include "engine/logo_bitmap.h"
 
 namespace {

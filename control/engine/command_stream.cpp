@@ -17,12 +17,6 @@ bool MarginByte(std::int16_t selectMargin, std::uint8_t& m) {
 
 }  // namespace
 
-bool BufferSink::Write(const std::uint8_t* data, std::size_t size) {
-    bytes.insert(bytes.end(), data, data + size);
-    pieces.push_back(size);
-    return true;
-}
-
 namespace commands {
 
 Bytes StatusQuery() {

@@ -1,6 +1,4 @@
 // Every byte the control sends to a printer or writes into a command file.
-// Builders emit through a ByteSink, so a link, a file or a test receives the
-// bytes in the pieces the builder chooses.
 #pragma once
 
 #include <cstdint>
@@ -11,23 +9,6 @@
 #include "bytes.h"
 
 namespace zelmar {
-
-class ByteSink {
-  public:
-    virtual ~ByteSink() = default;
-    // True when every byte went out; a builder stops at the first false.
-    virtual bool Write(const std::uint8_t* data, std::size_t size) = 0;
-    bool Write(const Bytes& bytes) { return Write(bytes.data(), bytes.size()); }
-};
-
-// Keeps everything in memory, one entry per piece written.
-class BufferSink : public ByteSink {
-  public:
-    bool Write(const std::uint8_t* data, std::size_t size) override;
-    using ByteSink::Write;
-    Bytes bytes;
-    std::vector<std::size_t> pieces;  // the size of each Write
-};
 
 // The control's Progress event.
 using ProgressFn = std::function<void(std::int32_t data)>;

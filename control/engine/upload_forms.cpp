@@ -12,7 +12,8 @@ void Report(const ProgressFn& progress, int32_t data) {
 }
 
 bool WritePacked(ByteSink& out, const CLogoBitmap& bitmap) {
-    return out.Write(bitmap.StreamBuffer(), static_cast<std::size_t>(bitmap.StreamLength()));
+    return out.Write(Element::kNvData, bitmap.StreamBuffer(),
+                     static_cast<std::size_t>(bitmap.StreamLength()));
 }
 
 // Prepares and packs every image in turn and hands each to `send`, which
@@ -59,7 +60,7 @@ FormStatus WriteModelZeroForm(const std::vector<std::string>& images, const Uplo
         // Each header is built and sent on its own.
         const Bytes header = commands::NvImageHeader(options.selectType, options.selectMargin,
                                                      bitmap.PackedWidth(), bitmap.PackedHeight());
-        if (!out.Write(header) || !WritePacked(out, bitmap)) return false;
+        if (!out.Write(Element::kImageHeader, header) || !WritePacked(out, bitmap)) return false;
         if (packed) packed(bitmap);
         return true;
     };
@@ -72,7 +73,9 @@ FormStatus WriteBandForm(const std::vector<std::string>& images, bool complement
     CLogoBitmap bitmap;
     if (bitmap.LoadSource(images.front()) != 1) return FormStatus::kBadImage;
     bitmap.PackBands();
-    if (!out.Write(commands::BandPreamble())) return FormStatus::kWriteFailed;
+    if (!out.Write(Element::kBandPreamble, commands::BandPreamble())) {
+        return FormStatus::kWriteFailed;
+    }
     const int32_t width = bitmap.PackedWidth();
     const std::uint8_t* data = bitmap.StreamBuffer();
     Bytes record;
@@ -82,7 +85,7 @@ FormStatus WriteBandForm(const std::vector<std::string>& images, bool complement
             record.push_back(complement ? static_cast<std::uint8_t>(~data[x]) : data[x]);
         }
         data += width;
-        if (!out.Write(record)) return FormStatus::kWriteFailed;
+        if (!out.Write(Element::kBandRecord, record)) return FormStatus::kWriteFailed;
     }
     Report(progress, 0);
     return FormStatus::kDone;
@@ -91,26 +94,32 @@ FormStatus WriteBandForm(const std::vector<std::string>& images, bool complement
 FormStatus WriteDefinitionFile(const std::vector<std::string>& images, const ImageOptions& image,
                                ByteSink& out, const ProgressFn& progress) {
     if (images.size() > kMaxDefinedImages) return FormStatus::kTooManyImages;
-    if (!out.Write(commands::DefinitionPreamble(static_cast<int>(images.size())))) {
+    if (!out.Write(Element::kCommand,
+                   commands::DefinitionPreamble(static_cast<int>(images.size())))) {
         return FormStatus::kWriteFailed;
     }
     auto send = [&out](const CLogoBitmap& bitmap) {
-        return out.Write(commands::SizeBytes(bitmap.PackedWidth(), bitmap.PackedHeight())) &&
+        return out.Write(Element::kImageHeader,
+                         commands::SizeBytes(bitmap.PackedWidth(), bitmap.PackedHeight())) &&
                WritePacked(out, bitmap);
     };
     return SendPackedImages(images, image, false, send, progress);
 }
 
 FormStatus WriteEraseFile(ByteSink& out) {
-    return out.Write(commands::EraseCommand()) ? FormStatus::kDone : FormStatus::kWriteFailed;
+    return out.Write(Element::kCommand, commands::EraseCommand()) ? FormStatus::kDone
+                                                                  : FormStatus::kWriteFailed;
 }
 
 FormStatus WritePrintAllFile(ByteSink& out, const ProgressFn& progress) {
     for (int image = 1; image <= 255; ++image) {
-        if (!out.Write(commands::PrintCommand(image))) return FormStatus::kWriteFailed;
+        if (!out.Write(Element::kCommand, commands::PrintCommand(image))) {
+            return FormStatus::kWriteFailed;
+        }
         Report(progress, image);
     }
-    return out.Write(commands::FeedAndCut()) ? FormStatus::kDone : FormStatus::kWriteFailed;
+    return out.Write(Element::kCommand, commands::FeedAndCut()) ? FormStatus::kDone
+                                                                : FormStatus::kWriteFailed;
 }
 
 }  // namespace zelmar

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "byte_sink.h"
 #include "command_stream.h"
 #include "image_preparation.h"
 #include "logo_bitmap.h"

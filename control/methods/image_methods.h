@@ -5,10 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "bmp_reader.h"
-#include "command_stream.h"
-#include "image_preparation.h"
-#include "message_sink.h"
+#include "engine/command_stream.h"
+#include "engine/image_preparation.h"
+#include "engine/message_sink.h"
 
 namespace zelmar {
 
@@ -19,10 +18,10 @@ int32_t BitmapInfo(const std::string& path, int32_t& bitsPixel, int32_t& height,
 
 // Prepares `path` as an upload would and returns the path of the working file
 // to show: the rotation file in ImageMode 2, "Temp.bmp" otherwise. Empty when
-// the file cannot be loaded (nothing is written then), or in ImageMode 2 with
-// no rotation file.
+// the file cannot be loaded (nothing is written then; `error`, if given, says
+// why), or in ImageMode 2 with no rotation file.
 std::string Preview(const std::string& path, const ImageOptions& options,
-                    MessageSink* messages = nullptr);
+                    MessageSink* messages = nullptr, SourceError* error = nullptr);
 
 // Status numbers of FileUpload.
 constexpr int32_t kFileUploadDone = 0;

@@ -1,23 +1,26 @@
 #include "image_methods.h"
 
-#include "files.h"
-#include "upload_forms.h"
-#include "working_files.h"
+#include "engine/files.h"
+#include "engine/upload_forms.h"
+#include "engine/working_files.h"
+#include "file_sink.h"
 
 namespace zelmar {
 
 int32_t BitmapInfo(const std::string& path, int32_t& bitsPixel, int32_t& height, int32_t& width) {
     BmpHeader header;
-    if (ReadBmpInfo(path, header) != BmpError::kNone) return -1;
+    if (ReadBmpInfo(path, header)) return -1;
     bitsPixel = header.depth;
     height = header.height;
     width = header.width;
     return 0;
 }
 
-std::string Preview(const std::string& path, const ImageOptions& options, MessageSink* messages) {
+std::string Preview(const std::string& path, const ImageOptions& options, MessageSink* messages,
+                    SourceError* error) {
     CLogoBitmap bitmap(messages);
     const Preparation prepared = PrepareImage(bitmap, path, options);
+    if (error) *error = bitmap.LoadError();
     if (prepared == Preparation::kFailed) return {};
     if (prepared == Preparation::kTwoColour) bitmap.CopyTwoColour(path);
     if (options.imageMode != 2) return files::InCurrentDirectory(working_file::kTemp);
@@ -26,19 +29,6 @@ std::string Preview(const std::string& path, const ImageOptions& options, Messag
 }
 
 namespace {
-
-// Writes into an output file.
-class FileSink : public ByteSink {
-  public:
-    explicit FileSink(files::OutputFile& file) : file_(file) {}
-    bool Write(const std::uint8_t* data, std::size_t size) override {
-        return file_.Write(data, size);
-    }
-    using ByteSink::Write;
-
-  private:
-    files::OutputFile& file_;
-};
 
 // "Raster.bmp": an image's NV data as it is, behind a 1-bit header of its
 // padded size. A diagnostic copy, so failing to write it stops nothing.

@@ -1,4 +1,4 @@
-#include "engine/image_methods.h"
+#include "methods/image_methods.h"
 
 #include <gtest/gtest.h>
 
