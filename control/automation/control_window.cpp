@@ -3,7 +3,7 @@
 #include <iterator>
 
 #include "module.h"
-#include "owners.h"
+#include "win32/owners.h"
 
 namespace zelmar::automation {
 
@@ -49,7 +49,7 @@ bool EnsureWindowClass() {
 }  // namespace
 
 void DrawControl(HDC dc, const RECT& bounds) {
-    const UniqueBrush grey(CreateSolidBrush(kGrey));
+    const win32::UniqueBrush grey(CreateSolidBrush(kGrey));
     FillRect(dc, &bounds, grey.get());
     const int saved = SaveDC(dc);
     SetTextColor(dc, kBlack);

@@ -79,8 +79,8 @@ HRESULT Arguments::Unwrap(const FUNCDESC& function, UINT* argumentError) {
 }  // namespace
 
 HRESULT MethodDispatcher::Load() {
-    ComPtr<ITypeLib> library;
-    HRESULT hr = LoadModuleTypeLib(library);
+    win32::ComPtr<ITypeLib> library;
+    HRESULT hr = ModuleTypeLib(library);
     if (SUCCEEDED(hr)) hr = library->GetTypeInfoOfGuid(IID_IZelmarMethods, &methods_);
     if (SUCCEEDED(hr)) hr = library->GetTypeInfoOfGuid(DIID__DZelmar, &shown_);
     if (SUCCEEDED(hr)) hr = library->GetTypeInfoOfGuid(CLSID_Zelmar, &coclass_);
@@ -93,7 +93,7 @@ HRESULT MethodDispatcher::GetIDsOfNames(LPOLESTR* names, UINT count, DISPID* ids
 
 HRESULT MethodDispatcher::Invoke(IZelmarMethods* target, DISPID id, WORD flags, DISPPARAMS* params,
                                  VARIANT* result, EXCEPINFO* exception, UINT* argumentError) const {
-    ComPtr<ITypeInfo2> info;
+    win32::ComPtr<ITypeInfo2> info;
     UINT index = 0;
     FUNCDESC* function = nullptr;
     if (FAILED(methods_.As(&info)) || FAILED(info->GetFuncIndexOfMemId(id, INVOKE_FUNC, &index)) ||

@@ -7,7 +7,7 @@
 
 #include <oaidl.h>
 
-#include "owners.h"
+#include "win32/owners.h"
 #include "zelmar_h.h"
 
 namespace zelmar::automation {
@@ -29,9 +29,9 @@ class MethodDispatcher {
                    VARIANT* result, EXCEPINFO* exception, UINT* argumentError) const;
 
   private:
-    ComPtr<ITypeInfo> methods_;  // IZelmarMethods
-    ComPtr<ITypeInfo> shown_;
-    ComPtr<ITypeInfo> coclass_;
+    win32::ComPtr<ITypeInfo> methods_;  // IZelmarMethods
+    win32::ComPtr<ITypeInfo> shown_;
+    win32::ComPtr<ITypeInfo> coclass_;
 };
 
 }  // namespace zelmar::automation

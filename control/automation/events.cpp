@@ -40,11 +40,13 @@ STDMETHODIMP ProgressEvents::GetConnectionPointContainer(IConnectionPointContain
 STDMETHODIMP ProgressEvents::Advise(IUnknown* sink, DWORD* cookie) {
     if (!sink || !cookie) return E_POINTER;
     *cookie = 0;
-    ComPtr<IDispatch> events;
-    if (FAILED(sink->QueryInterface(DIID__DZelmarEvents, &events))) {
+    // Script hosts and many containers advise a sink that answers only IDispatch.
+    win32::ComPtr<IDispatch> events;
+    if (FAILED(sink->QueryInterface(DIID__DZelmarEvents, &events)) &&
+        FAILED(sink->QueryInterface(IID_IDispatch, &events))) {
         return CONNECT_E_CANNOTCONNECT;
     }
-    return Guarded([&] {
+    return win32::Guarded([&] {
         sinks_.emplace_back(lastCookie_ + 1, events);
         *cookie = ++lastCookie_;
         return S_OK;

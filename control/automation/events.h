@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "owners.h"
+#include "win32/owners.h"
 
 namespace zelmar::automation {
 
@@ -38,7 +38,7 @@ class ProgressEvents final : public IConnectionPoint {
 
   private:
     IConnectionPointContainer& container_;
-    std::vector<std::pair<DWORD, ComPtr<IDispatch>>> sinks_;
+    std::vector<std::pair<DWORD, win32::ComPtr<IDispatch>>> sinks_;
     DWORD lastCookie_ = 0;
     int frozen_ = 0;
 };

@@ -1,6 +1,7 @@
 #include "messages.h"
 
-#include "text.h"
+#include "win32/text.h"
+#include "win32/trace.h"
 
 namespace zelmar::automation {
 
@@ -16,10 +17,11 @@ bool SilentMessages() {
 }
 
 void Messages::ShowMessage(const std::string& text, const std::string& caption) {
-    const std::wstring wideCaption = caption.empty() ? kDefaultCaption : MessageText(caption);
-    const std::wstring wideText = MessageText(text);
+    const std::wstring wideCaption =
+        caption.empty() ? kDefaultCaption : win32::MessageText(caption);
+    const std::wstring wideText = win32::MessageText(text);
     if (SilentMessages()) {
-        OutputDebugStringW((wideCaption + L": " + wideText + L"\n").c_str());
+        win32::DebugLine(wideCaption + L": " + wideText);
         return;
     }
     MessageBoxW(owner_, wideText.c_str(), wideCaption.c_str(), MB_OK);

@@ -3,8 +3,6 @@
 #include <ole2.h>
 #include <olectl.h>
 
-#include <vector>
-
 #include "control_window.h"
 #include "identity.h"
 #include "prop_page.h"
@@ -14,9 +12,6 @@
 namespace zelmar::automation {
 
 namespace {
-
-HINSTANCE g_instance = nullptr;
-LONG g_locks = 0;
 
 // The factory of one class. It lives as long as the module; its references
 // keep the module loaded, as LockServer does.
@@ -45,7 +40,7 @@ class ClassFactory final : public IClassFactory {
         if (!out) return E_POINTER;
         *out = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
-        return Guarded([&] { return Object::Create(riid, out); });
+        return win32::Guarded([&] { return Object::Create(riid, out); });
     }
     STDMETHODIMP LockServer(BOOL lock) override {
         lock ? ModuleAddRef() : ModuleRelease();
@@ -58,51 +53,19 @@ ClassFactory<CZelmarPropPage> g_pageFactory;
 
 }  // namespace
 
-HINSTANCE ModuleInstance() {
-    return g_instance;
-}
-
-std::wstring ModulePath() {
-    std::vector<wchar_t> path(MAX_PATH);
-    for (;;) {
-        const DWORD length =
-            GetModuleFileNameW(g_instance, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return {};
-        if (length < path.size()) return std::wstring(path.data(), length);
-        path.resize(path.size() * 2);
-    }
-}
-
-std::wstring ModuleString(UINT id) {
-    const wchar_t* text = nullptr;
-    // With a zero length LoadStringW points into the resource itself.
-    const int length = LoadStringW(g_instance, id, reinterpret_cast<LPWSTR>(&text), 0);
-    return length > 0 ? std::wstring(text, static_cast<std::size_t>(length)) : std::wstring();
-}
-
-HRESULT LoadModuleTypeLib(ComPtr<ITypeLib>& library) {
-    return LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, &library);
-}
-
-void ModuleAddRef() {
-    InterlockedIncrement(&g_locks);
-}
-
-void ModuleRelease() {
-    InterlockedDecrement(&g_locks);
-}
-
 }  // namespace zelmar::automation
 
+using namespace zelmar;
 using namespace zelmar::automation;
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
-        g_instance = instance;
+        SetModuleInstance(instance);
         DisableThreadLibraryCalls(instance);
     } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
         // Unloaded by FreeLibrary: the window class must not outlive its procedure.
         UnregisterControlWindowClass();
+        ReleaseModuleTypeLib();
     }
     return TRUE;
 }
@@ -116,13 +79,13 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* out) {
 }
 
 STDAPI DllCanUnloadNow() {
-    return g_locks == 0 ? S_OK : S_FALSE;
+    return ModuleInUse() ? S_FALSE : S_OK;
 }
 
 STDAPI DllRegisterServer() {
-    return Guarded([] { return RegisterServer(); });
+    return win32::Guarded([] { return RegisterServer(); });
 }
 
 STDAPI DllUnregisterServer() {
-    return Guarded([] { return UnregisterServer(); });
+    return win32::Guarded([] { return UnregisterServer(); });
 }

@@ -1,39 +1,35 @@
-// The in-process server: its module handle, the count of living objects and
-// locks that DllCanUnloadNow reports, and the guard that keeps C++ exceptions
-// inside every COM method and export.
+// The in-process server's state: its module handle, the count of living
+// objects and locks that DllCanUnloadNow reports, and the type library,
+// loaded once for the module.
 #pragma once
 
 #include <windows.h>
 
-#include <new>
+#include <oaidl.h>
+
 #include <string>
 
-#include "owners.h"
+#include "win32/guard.h"
+#include "win32/owners.h"
 
 namespace zelmar::automation {
 
+// Set by DllMain; null in a program that links the control's code itself,
+// which then finds its resources and type library in its own executable.
+void SetModuleInstance(HINSTANCE instance);
 HINSTANCE ModuleInstance();
 // The module's full path, as registered and as LoadTypeLibEx reads it.
 std::wstring ModulePath();
 // A string of the module's string table.
 std::wstring ModuleString(UINT id);
-// The type library embedded in the module.
-HRESULT LoadModuleTypeLib(ComPtr<ITypeLib>& library);
+// The type library embedded in the module, loaded on first use.
+HRESULT ModuleTypeLib(win32::ComPtr<ITypeLib>& library);
+// For the module's unload.
+void ReleaseModuleTypeLib();
 
 // Every object, every class factory reference and every LockServer count.
 void ModuleAddRef();
 void ModuleRelease();
-
-// Runs `body`, which returns an HRESULT; an exception becomes an error code.
-template <typename Body>
-HRESULT Guarded(Body&& body) noexcept {
-    try {
-        return body();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
-}
+bool ModuleInUse();
 
 }  // namespace zelmar::automation

@@ -4,7 +4,7 @@
 
 #include "module.h"
 #include "resource.h"
-#include "text.h"
+#include "win32/text.h"
 
 namespace zelmar::automation {
 
@@ -30,9 +30,11 @@ CZelmarPropPage::~CZelmarPropPage() {
 }
 
 HRESULT CZelmarPropPage::Create(REFIID riid, void** out) {
-    ComPtr<CZelmarPropPage> page;
-    page.Attach(new CZelmarPropPage());
-    return page->QueryInterface(riid, out);
+    // Made with one reference, ours: a failed QueryInterface frees it.
+    auto* page = new CZelmarPropPage();
+    const HRESULT hr = page->QueryInterface(riid, out);
+    page->Release();
+    return hr;
 }
 
 STDMETHODIMP CZelmarPropPage::QueryInterface(REFIID riid, void** out) {
@@ -75,12 +77,12 @@ STDMETHODIMP CZelmarPropPage::Deactivate() {
 
 STDMETHODIMP CZelmarPropPage::GetPageInfo(PROPPAGEINFO* info) {
     if (!info) return E_POINTER;
-    return Guarded([&] {
+    return win32::Guarded([&] {
         // The dialog's size in pixels, as its font lays it out.
-        const UniqueWindow measured(CreatePage(GetDesktopWindow()));
+        const win32::UniqueWindow measured(CreatePage(GetDesktopWindow()));
         RECT bounds = {};
         if (!measured || !GetWindowRect(measured.get(), &bounds)) return E_FAIL;
-        info->pszTitle = TaskMemoryCopy(ModuleString(IDS_ZELMAR_PPG_CAPTION));
+        info->pszTitle = win32::TaskMemoryCopy(ModuleString(IDS_ZELMAR_PPG_CAPTION));
         if (!info->pszTitle) return E_OUTOFMEMORY;
         info->size = {bounds.right - bounds.left, bounds.bottom - bounds.top};
         info->pszDocString = nullptr;

@@ -7,7 +7,7 @@
 #include <ocidl.h>
 #include <olectl.h>
 
-#include "owners.h"
+#include "win32/owners.h"
 
 namespace zelmar::automation {
 
@@ -36,8 +36,8 @@ class CZelmarPropPage final : public IPropertyPage {
     ~CZelmarPropPage();
 
     LONG references_ = 1;
-    ComPtr<IPropertyPageSite> site_;
-    UniqueWindow dialog_;
+    win32::ComPtr<IPropertyPageSite> site_;
+    win32::UniqueWindow dialog_;
 };
 
 }  // namespace zelmar::automation

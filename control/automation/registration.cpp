@@ -9,8 +9,8 @@
 
 #include "identity.h"
 #include "module.h"
-#include "owners.h"
 #include "resource.h"
+#include "win32/owners.h"
 #include "zelmar_h.h"
 
 namespace zelmar::automation {
@@ -65,7 +65,7 @@ bool Write(const Entry& entry) {
                         &created, nullptr) != ERROR_SUCCESS) {
         return false;
     }
-    const UniqueHkey key(created);
+    const win32::UniqueHkey key(created);
     if (!entry.value) return true;
     const auto bytes = static_cast<DWORD>((entry.value->size() + 1) * sizeof(wchar_t));
     return RegSetValueExW(key.get(), entry.name, 0, REG_SZ,
@@ -83,27 +83,48 @@ bool RegisterClasses() {
     return true;
 }
 
+// Deletes `name` under `parent` with all its subkeys. Windows XP has no
+// RegDeleteTree, and RegDeleteKey removes only keys without subkeys.
+LSTATUS DeleteTree(HKEY parent, const std::wstring& name) {
+    HKEY opened = nullptr;
+    LSTATUS status =
+        RegOpenKeyExW(parent, name.c_str(), 0, KEY_ENUMERATE_SUB_KEYS | DELETE, &opened);
+    if (status != ERROR_SUCCESS) return status;
+    const win32::UniqueHkey key(opened);
+    // Registry key names are at most 255 characters.
+    wchar_t child[256];
+    for (;;) {
+        DWORD length = 256;
+        status = RegEnumKeyExW(key.get(), 0, child, &length, nullptr, nullptr, nullptr, nullptr);
+        if (status == ERROR_NO_MORE_ITEMS) break;
+        if (status != ERROR_SUCCESS) return status;
+        status = DeleteTree(key.get(), child);
+        if (status != ERROR_SUCCESS) return status;
+    }
+    return RegDeleteKeyW(parent, name.c_str());
+}
+
 bool UnregisterClasses() {
     bool removed = true;
     for (const std::wstring& key :
          {std::wstring(kControlProgId), ClassKey(CLSID_Zelmar), ClassKey(CLSID_ZelmarPropPage)}) {
-        const LSTATUS status = RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str());
+        const LSTATUS status = DeleteTree(HKEY_CLASSES_ROOT, key);
         removed = removed && (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND);
     }
     return removed;
 }
 
 bool RegisterTypeLibrary() {
-    ComPtr<ITypeLib> library;
+    win32::ComPtr<ITypeLib> library;
     std::wstring path = ModulePath();
-    return SUCCEEDED(LoadModuleTypeLib(library)) &&
+    return SUCCEEDED(ModuleTypeLib(library)) &&
            SUCCEEDED(RegisterTypeLib(library.Get(), path.data(), nullptr));
 }
 
 bool UnregisterTypeLibrary() {
-    ComPtr<ITypeLib> library;
+    win32::ComPtr<ITypeLib> library;
     TLIBATTR* attributes = nullptr;
-    if (FAILED(LoadModuleTypeLib(library)) || FAILED(library->GetLibAttr(&attributes))) {
+    if (FAILED(ModuleTypeLib(library)) || FAILED(library->GetLibAttr(&attributes))) {
         return false;
     }
     const HRESULT hr =

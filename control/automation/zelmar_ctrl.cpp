@@ -2,11 +2,12 @@
 
 #include <cstdint>
 
-#include "engine/image_methods.h"
 #include "identity.h"
+#include "methods/image_methods.h"
 #include "module.h"
 #include "resource.h"
-#include "text.h"
+#include "win32/text.h"
+#include "zelmar_version.h"
 
 namespace zelmar::automation {
 
@@ -44,10 +45,13 @@ CZelmarCtrl::~CZelmarCtrl() {
 }
 
 HRESULT CZelmarCtrl::Create(REFIID riid, void** out) {
-    ComPtr<CZelmarCtrl> control;
-    control.Attach(new CZelmarCtrl());
-    const HRESULT hr = control->dispatcher_.Load();
-    return FAILED(hr) ? hr : control->QueryInterface(riid, out);
+    // Made with one reference, ours: a failed Load or QueryInterface frees it.
+    // (mingw's ComPtr::Attach adds a reference, so it cannot take this one.)
+    auto* control = new CZelmarCtrl();
+    HRESULT hr = control->dispatcher_.Load();
+    if (SUCCEEDED(hr)) hr = control->QueryInterface(riid, out);
+    control->Release();
+    return hr;
 }
 
 STDMETHODIMP CZelmarCtrl::QueryInterface(REFIID riid, void** out) {
@@ -101,7 +105,7 @@ STDMETHODIMP CZelmarCtrl::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
         if (info) *info = nullptr;
         return DISP_E_BADINDEX;
     }
-    return ShareOut(dispatcher_.Shown(), info);
+    return win32::ShareOut(dispatcher_.Shown(), info);
 }
 
 STDMETHODIMP CZelmarCtrl::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
@@ -113,7 +117,7 @@ STDMETHODIMP CZelmarCtrl::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count
 STDMETHODIMP CZelmarCtrl::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
                                  VARIANT* result, EXCEPINFO* exception, UINT* argumentError) {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    return Guarded([&] {
+    return win32::Guarded([&] {
         return dispatcher_.Invoke(this, id, flags, params, result, exception, argumentError);
     });
 }
@@ -121,9 +125,9 @@ STDMETHODIMP CZelmarCtrl::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPP
 STDMETHODIMP CZelmarCtrl::BitmapInfo(BSTR NVImage, LONG* BitsPixel, LONG* Height, LONG* Width,
                                      LONG* status) {
     if (!BitsPixel || !Height || !Width || !status) return E_POINTER;
-    return Guarded([&] {
+    return win32::Guarded([&] {
         std::int32_t bits = *BitsPixel, height = *Height, width = *Width;
-        *status = zelmar::BitmapInfo(SystemCodePageText(NVImage), bits, height, width);
+        *status = zelmar::BitmapInfo(win32::SystemCodePageText(NVImage), bits, height, width);
         *BitsPixel = bits;
         *Height = height;
         *Width = width;
@@ -135,10 +139,10 @@ STDMETHODIMP CZelmarCtrl::Preview(BSTR PreviewName, SHORT ImageMode, SHORT Brigh
                                   BSTR* shown) {
     if (!shown) return E_POINTER;
     *shown = nullptr;
-    return Guarded([&] {
+    return win32::Guarded([&] {
         Messages messages = MessagesHere();
-        *shown = NewBstr(zelmar::Preview(SystemCodePageText(PreviewName),
-                                         {ImageMode, Brightness, Rotate}, &messages));
+        *shown = win32::NewBstr(zelmar::Preview(win32::SystemCodePageText(PreviewName),
+                                                {ImageMode, Brightness, Rotate}, &messages));
         return S_OK;
     });
 }
@@ -147,28 +151,29 @@ STDMETHODIMP CZelmarCtrl::FileUpload(BSTR FileName, BSTR NVImage, LONG NVSelect,
                                      SHORT Brightness, SHORT Rotation, SHORT SelectType,
                                      SHORT SelectMargin, LONG* status) {
     if (!status) return E_POINTER;
-    return Guarded([&] {
+    return win32::Guarded([&] {
         const ProgressFn progress = [this](std::int32_t data) { events_.Fire(data); };
-        *status = zelmar::FileUpload(SystemCodePageText(FileName), SystemCodePageText(NVImage),
-                                     NVSelect, {ImageMode, Brightness, Rotation}, SelectType,
-                                     SelectMargin, progress);
+        *status = zelmar::FileUpload(
+            win32::SystemCodePageText(FileName), win32::SystemCodePageText(NVImage), NVSelect,
+            {ImageMode, Brightness, Rotation}, SelectType, SelectMargin, progress);
         return S_OK;
     });
 }
 
 STDMETHODIMP CZelmarCtrl::FileLoad(BSTR FileName, LONG* status) {
     if (!status) return E_POINTER;
-    return Guarded([&] {
+    return win32::Guarded([&] {
         Messages messages = MessagesHere();
-        *status = zelmar::FileLoad(SystemCodePageText(FileName), messages);
+        *status = zelmar::FileLoad(win32::SystemCodePageText(FileName), messages);
         return S_OK;
     });
 }
 
 STDMETHODIMP CZelmarCtrl::AboutBox() {
-    return Guarded([&] {
+    return win32::Guarded([&] {
         if (SilentMessages()) {
-            MessagesHere().ShowMessage("Zelmar Control, Version 1.0", "About Zelmar Control");
+            MessagesHere().ShowMessage("Zelmar Control, Version " ZELMAR_VERSION_SHORT,
+                                       "About Zelmar Control");
             return S_OK;
         }
         const INT_PTR shown = DialogBoxParamW(
@@ -225,11 +230,11 @@ STDMETHODIMP CZelmarCtrl::FindConnectionPoint(REFIID riid, IConnectionPoint** ou
         if (out) *out = nullptr;
         return CONNECT_E_NOCONNECTION;
     }
-    return ShareOut<IConnectionPoint>(&events_, out);
+    return win32::ShareOut<IConnectionPoint>(&events_, out);
 }
 
 STDMETHODIMP CZelmarCtrl::GetClassInfo(ITypeInfo** info) {
-    return ShareOut(dispatcher_.Coclass(), info);
+    return win32::ShareOut(dispatcher_.Coclass(), info);
 }
 
 STDMETHODIMP CZelmarCtrl::GetGUID(DWORD kind, GUID* guid) {

@@ -12,7 +12,7 @@
 #include "dispatch.h"
 #include "events.h"
 #include "messages.h"
-#include "owners.h"
+#include "win32/owners.h"
 #include "zelmar_h.h"
 
 namespace zelmar::automation {
@@ -150,14 +150,14 @@ class CZelmarCtrl final : public IDispatch,
     LONG references_ = 1;
     MethodDispatcher dispatcher_;
     ProgressEvents events_{*this};
-    ComPtr<IOleClientSite> site_;
-    ComPtr<IOleInPlaceSite> inPlaceSite_;
-    ComPtr<IOleAdviseHolder> oleAdvise_;
-    ComPtr<IAdviseSink> viewSink_;
+    win32::ComPtr<IOleClientSite> site_;
+    win32::ComPtr<IOleInPlaceSite> inPlaceSite_;
+    win32::ComPtr<IOleAdviseHolder> oleAdvise_;
+    win32::ComPtr<IAdviseSink> viewSink_;
     DWORD viewAspects_ = 0;
     DWORD viewFlags_ = 0;
     SIZEL extent_;  // HIMETRIC
-    UniqueWindow window_;
+    win32::UniqueWindow window_;
 };
 
 }  // namespace zelmar::automation

@@ -4,7 +4,7 @@
 #include "identity.h"
 #include "module.h"
 #include "resource.h"
-#include "text.h"
+#include "win32/text.h"
 #include "zelmar_ctrl.h"
 
 namespace zelmar::automation {
@@ -15,7 +15,7 @@ STDMETHODIMP CZelmarCtrl::SetClientSite(IOleClientSite* site) {
 }
 
 STDMETHODIMP CZelmarCtrl::GetClientSite(IOleClientSite** site) {
-    return ShareOut(site_.Get(), site);
+    return win32::ShareOut(site_.Get(), site);
 }
 
 STDMETHODIMP CZelmarCtrl::Close(DWORD) {
@@ -40,7 +40,7 @@ STDMETHODIMP CZelmarCtrl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, H
         case OLEIVERB_SHOW:
         case OLEIVERB_INPLACEACTIVATE:
         case OLEIVERB_UIACTIVATE:
-            return Guarded([&] { return ActivateInPlace(site ? site : site_.Get()); });
+            return win32::Guarded([&] { return ActivateInPlace(site ? site : site_.Get()); });
         case OLEIVERB_HIDE:
             if (window_) ShowWindow(window_.get(), SW_HIDE);
             return S_OK;
@@ -54,12 +54,12 @@ HRESULT CZelmarCtrl::ActivateInPlace(IOleClientSite* site) {
         ShowWindow(window_.get(), SW_SHOW);
         return S_OK;
     }
-    ComPtr<IOleInPlaceSite> inPlace;
+    win32::ComPtr<IOleInPlaceSite> inPlace;
     if (!site || FAILED(site->QueryInterface(IID_PPV_ARGS(&inPlace)))) return E_INVALIDARG;
     if (inPlace->CanInPlaceActivate() != S_OK) return OLEOBJ_E_INVALIDVERB;
     HWND parent = nullptr;
-    ComPtr<IOleInPlaceFrame> frame;
-    ComPtr<IOleInPlaceUIWindow> document;
+    win32::ComPtr<IOleInPlaceFrame> frame;
+    win32::ComPtr<IOleInPlaceUIWindow> document;
     RECT position = {}, clip = {};
     OLEINPLACEFRAMEINFO frameInfo = {};
     frameInfo.cb = sizeof(frameInfo);
@@ -89,8 +89,8 @@ STDMETHODIMP CZelmarCtrl::GetUserClassID(CLSID* clsid) {
 
 STDMETHODIMP CZelmarCtrl::GetUserType(DWORD, LPOLESTR* type) {
     if (!type) return E_POINTER;
-    return Guarded([&] {
-        *type = TaskMemoryCopy(ModuleString(IDS_ZELMAR));
+    return win32::Guarded([&] {
+        *type = win32::TaskMemoryCopy(ModuleString(IDS_ZELMAR));
         return *type ? S_OK : E_OUTOFMEMORY;
     });
 }
@@ -122,7 +122,7 @@ STDMETHODIMP CZelmarCtrl::Unadvise(DWORD connection) {
 }
 
 STDMETHODIMP CZelmarCtrl::EnumAdvise(IEnumSTATDATA** advises) {
-    if (!oleAdvise_) return ShareOut<IEnumSTATDATA>(nullptr, advises);
+    if (!oleAdvise_) return win32::ShareOut<IEnumSTATDATA>(nullptr, advises);
     return oleAdvise_->EnumAdvise(advises);
 }
 

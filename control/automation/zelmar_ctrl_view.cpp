@@ -1,13 +1,14 @@
 // CZelmarCtrl drawn by its container, and its persistent state.
 #include "control_window.h"
 #include "zelmar_ctrl.h"
+#include "zelmar_version.h"
 
 namespace zelmar::automation {
 
 namespace {
 
-// The persistent state: the version number 1.0 and nothing else.
-constexpr DWORD kStateVersion = 0x00010000;
+// The persistent state: the control's version number and nothing else.
+constexpr DWORD kStateVersion = ZELMAR_VERSION_MAJOR << 16 | ZELMAR_VERSION_MINOR;
 
 }  // namespace
 
@@ -36,7 +37,7 @@ STDMETHODIMP CZelmarCtrl::SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sin
 STDMETHODIMP CZelmarCtrl::GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) {
     if (aspects) *aspects = viewAspects_;
     if (flags) *flags = viewFlags_;
-    return sink ? ShareOut(viewSink_.Get(), sink) : S_OK;
+    return sink ? win32::ShareOut(viewSink_.Get(), sink) : S_OK;
 }
 
 STDMETHODIMP CZelmarCtrl::GetExtent(DWORD aspect, LONG, DVTARGETDEVICE*, LPSIZEL size) {

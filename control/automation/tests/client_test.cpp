@@ -12,7 +12,8 @@
 
 #include "bmp_builder.h"
 #include "com_test.h"
-#include "engine/image_methods.h"
+#include "identity.h"
+#include "methods/image_methods.h"
 #include "work_dir.h"
 #include "zelmar_h.h"
 
@@ -44,11 +45,14 @@ class DebugOutput {
     void* handler_;
 };
 
-// Records every Progress(Data) it receives.
+// Records every Progress(Data) it receives. Script hosts' sinks answer only
+// IDispatch, not the event interface's id.
 class ProgressSink final : public IDispatch {
   public:
+    explicit ProgressSink(bool knowsEvents = true) : knowsEvents_(knowsEvents) {}
     STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
-        if (riid != IID_IUnknown && riid != IID_IDispatch && riid != DIID__DZelmarEvents) {
+        if (riid != IID_IUnknown && riid != IID_IDispatch &&
+            (riid != DIID__DZelmarEvents || !knowsEvents_)) {
             *out = nullptr;
             return E_NOINTERFACE;
         }
@@ -71,6 +75,9 @@ class ProgressSink final : public IDispatch {
     }
 
     std::vector<LONG> received;
+
+  private:
+    bool knowsEvents_;
 };
 
 class ClientTest : public WorkDirTest {
@@ -120,6 +127,24 @@ class ClientTest : public WorkDirTest {
     DWORD cookie_ = 0;
     std::string colour_;
 };
+
+TEST_F(ClientTest, ReleasedObjectsLetTheModuleUnload) {
+    HMODULE module = GetModuleHandleW(L"Zelmar.ocx");
+    ASSERT_NE(module, nullptr);
+    using CanUnloadFn = HRESULT(STDAPICALLTYPE*)();
+    auto canUnload = reinterpret_cast<CanUnloadFn>(
+        reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
+    ASSERT_NE(canUnload, nullptr);
+    EXPECT_EQ(canUnload(), S_FALSE) << "the control is alive";
+    ComPtr<IUnknown> page;
+    ASSERT_EQ(CoCreateInstance(automation::CLSID_ZelmarPropPage, nullptr, CLSCTX_INPROC_SERVER,
+                               IID_PPV_ARGS(&page)),
+              S_OK);
+    control_.Reset();
+    EXPECT_EQ(canUnload(), S_FALSE) << "the property page is alive";
+    page.Reset();
+    EXPECT_EQ(canUnload(), S_OK);
+}
 
 TEST_F(ClientTest, NamesMapToTheirDispatchIds) {
     const std::vector<std::pair<const wchar_t*, DISPID>> methods = {{L"BitmapInfo", 1},
@@ -242,6 +267,18 @@ TEST_F(ClientTest, PreviewReturnsThePictureToShow) {
     VariantInit(&result);
     EXPECT_EQ(Call(*control_.Get(), 4, longs, &result), S_OK);
     VariantClear(&result);
+}
+
+TEST_F(ClientTest, PlainDispatchSinksReceiveProgressToo) {
+    ProgressSink sink(false);
+    Connect(sink);
+    Arguments arguments;
+    arguments.Text(L"upload.bin").Text(Wide(colour_) + L"|").Long(0);
+    arguments.Short(0).Short(5).Short(0).Short(0).Short(0);
+    EXPECT_EQ(Status(5, arguments), 0);
+    EXPECT_EQ(sink.received, std::vector<LONG>{1});
+    // The sink lives on this stack: the control must let it go before it does.
+    EXPECT_EQ(events_->Unadvise(cookie_), S_OK);
 }
 
 TEST_F(ClientTest, FileUploadWritesTheEngineStreamAndFiresProgress) {

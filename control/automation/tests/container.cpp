@@ -26,10 +26,18 @@ Container::Container(const RECT& position) : position_(position) {
 }
 
 Container::~Container() {
+    if (placed_) {
+        placed_->Close(OLECLOSE_NOSAVE);
+        placed_->SetClientSite(nullptr);
+        placed_->Release();
+    }
     DestroyWindow(window_);
 }
 
 HRESULT Container::Place(IOleObject& control) {
+    control.AddRef();
+    if (placed_) placed_->Release();
+    placed_ = &control;
     HRESULT hr = control.SetClientSite(this);
     if (SUCCEEDED(hr)) {
         hr = control.DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, this, 0, window_, &position_);

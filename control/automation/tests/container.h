@@ -16,7 +16,8 @@ class Container final : public IOleClientSite, public IOleInPlaceSite, public IO
     ~Container();
 
     HWND Window() const { return window_; }
-    // Gives `control` this site and activates it in place.
+    // Gives `control` this site and activates it in place. A container that
+    // goes away closes its control and takes its site back, as real ones do.
     HRESULT Place(IOleObject& control);
     bool Deactivated() const { return deactivated_; }
 
@@ -66,6 +67,7 @@ class Container final : public IOleClientSite, public IOleInPlaceSite, public IO
   private:
     RECT position_;
     HWND window_ = nullptr;
+    IOleObject* placed_ = nullptr;  // with a reference of ours
     bool deactivated_ = false;
 };
 

@@ -4,7 +4,7 @@
 
 #include "bmp_builder.h"
 #include "com_test.h"
-#include "engine/image_methods.h"
+#include "methods/image_methods.h"
 #include "work_dir.h"
 
 namespace zelmar::test {

@@ -7,7 +7,7 @@
 
 #include <string>
 
-namespace zelmar::automation {
+namespace zelmar::win32 {
 
 // A host's text as the engine takes file names: 8-bit, in the system code
 // page. A character that the code page lacks becomes "?", which no file name
@@ -26,4 +26,4 @@ LPOLESTR TaskMemoryCopy(const std::wstring& text);
 // not valid UTF-8 is read in that code page.
 std::wstring MessageText(const std::string& text);
 
-}  // namespace zelmar::automation
+}  // namespace zelmar::win32

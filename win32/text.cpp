@@ -4,7 +4,7 @@
 #include <new>
 #include <stdexcept>
 
-namespace zelmar::automation {
+namespace zelmar::win32 {
 
 namespace {
 
@@ -59,4 +59,4 @@ std::wstring MessageText(const std::string& text) {
     return wide;
 }
 
-}  // namespace zelmar::automation
+}  // namespace zelmar::win32

@@ -1,9 +1,9 @@
 // The control's text conversions, in the process's own code page.
-#include "text.h"
+#include "win32/text.h"
 
 #include <gtest/gtest.h>
 
-namespace zelmar::automation {
+namespace zelmar::win32 {
 namespace {
 
 TEST(MessageTextTest, KoreanInUtf8ShowsOnAnyCodePage) {
@@ -35,4 +35,4 @@ TEST(SystemCodePageTextTest, MissingLettersBecomeQuestionMarks) {
 }
 
 }  // namespace
-}  // namespace zelmar::automation
+}  // namespace zelmar::win32
