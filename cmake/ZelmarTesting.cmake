@@ -10,7 +10,7 @@ include(GoogleTest)
 # about a second, so there a program is one CTest test that runs all its cases.
 function(zelmar_add_test target)
     add_executable(${target} ${ARGN})
-    target_link_libraries(${target} PRIVATE GTest::gtest_main GTest::gmock)
+    target_link_libraries(${target} PRIVATE GTest::gtest_main GTest::gmock zelmar_warnings)
     if(CMAKE_CROSSCOMPILING)
         add_test(NAME ${target} COMMAND ${target} --gtest_brief=1)
     else()

@@ -40,12 +40,23 @@ configure_and_build() {
     cmake --build --preset "$1"
 }
 
+# Settings the tests rely on, applied once per prefix (the stamp's number
+# changes when they do): a crash prints its backtrace and ends the program
+# instead of waiting on a dialog under Xvfb.
+PREFIX_SETTINGS_STAMP=.zelmar-settings-1
+
 ensure_wine_prefix() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         log "creating the Wine prefix in $WINEPREFIX"
         mkdir -p "$WINEPREFIX"
         "$WINE" wineboot -i >/dev/null 2>&1
         "$WINESERVER" -w
+    fi
+    if [ ! -f "$WINEPREFIX/$PREFIX_SETTINGS_STAMP" ]; then
+        "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+            </dev/null >/dev/null 2>&1
+        "$WINESERVER" -w
+        touch "$WINEPREFIX/$PREFIX_SETTINGS_STAMP"
     fi
 }
 
