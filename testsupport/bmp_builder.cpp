@@ -104,6 +104,24 @@ Bytes MakeColourBmp(int width, int height, std::function<std::uint32_t(int x, in
     return MakeBmp(layout);
 }
 
+Bytes MakeDotsBmp(int width, int height, const Dots& dot) {
+    return MakeColourBmp(width, height, [dot](int x, int y) { return dot(x, y) ? 0u : 0xFFFFFFu; });
+}
+
+Bytes MakeMonoBmp(int width, int height, const Dots& dot) {
+    BmpLayout layout;
+    layout.depth = 1;
+    layout.width = width;
+    layout.height = height;
+    layout.palette = {0x000000, 0xFFFFFF};
+    layout.pixel = [dot](int x, int y) { return dot(x, y) ? 0u : 1u; };
+    return MakeBmp(layout);
+}
+
+bool NvDot(const std::uint8_t* data, int paddedHeight, int x, int y) {
+    return (data[x * (paddedHeight / 8) + y / 8] >> (7 - y % 8)) & 1;
+}
+
 void WriteBytes(const std::string& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),

@@ -36,6 +36,18 @@ inline std::uint32_t Grey(int v) {
     return g << 16 | g << 8 | g;
 }
 
+// Which pixels of a black-and-white picture are dots; y = 0 the top row.
+using Dots = std::function<bool(int x, int y)>;
+
+// A 24-bit picture, black where `dot` says and white elsewhere.
+Bytes MakeDotsBmp(int width, int height, const Dots& dot);
+// A 1-bit picture with the usual table (colour 0 black), as the band form wants.
+Bytes MakeMonoBmp(int width, int height, const Dots& dot);
+
+// Whether NV data (columns of paddedHeight / 8 bytes, the top dot in the high
+// bit) prints (x, y).
+bool NvDot(const std::uint8_t* data, int paddedHeight, int x, int y);
+
 void WriteBytes(const std::string& path, const Bytes& bytes);
 Bytes ReadBytes(const std::string& path);
 bool FileExists(const std::string& path);

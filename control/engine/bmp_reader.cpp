@@ -60,8 +60,6 @@ const char* Describe(BmpError error) {
     switch (error) {
         case BmpError::kNone:
             return "no error";
-        case BmpError::kCannotOpen:
-            return "the file cannot be opened";
         case BmpError::kNotBmp:
             return "not a BMP file";
         case BmpError::kTruncatedHeader:
@@ -82,8 +80,6 @@ const char* Describe(BmpError error) {
             return "the pixel data offset points into the headers";
         case BmpError::kTruncatedPixels:
             return "the file is shorter than its pixel rows";
-        case BmpError::kTooLarge:
-            return "the picture is larger than 616 x 648 pixels";
     }
     return "unknown error";
 }

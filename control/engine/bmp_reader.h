@@ -11,7 +11,6 @@ namespace zelmar {
 
 enum class BmpError {
     kNone,
-    kCannotOpen,              // the file cannot be opened for reading
     kNotBmp,                  // shorter than a file header, or no "BM"
     kTruncatedHeader,         // the info header does not fit the file
     kUnsupportedHeader,       // an info header size the reader does not know
@@ -22,7 +21,6 @@ enum class BmpError {
     kTruncatedPalette,        // the colour table runs past the end of the file
     kBadDataOffset,           // the pixel data would start inside the headers
     kTruncatedPixels,         // the file is shorter than its rows need
-    kTooLarge,                // wider or taller than the image record holds
 };
 
 // A short English description for messages.

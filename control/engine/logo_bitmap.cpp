@@ -27,11 +27,28 @@ bool ReadProbe(const std::string& path, Bytes& head) {
 
 }  // namespace
 
-BmpError ReadBmpInfo(const std::string& path, BmpHeader& header) {
+std::string Describe(const SourceError& error) {
+    switch (error.kind) {
+        case SourceError::Kind::kNone:
+            return "no error";
+        case SourceError::Kind::kCannotOpen:
+            return "the file cannot be opened";
+        case SourceError::Kind::kUnreadable:
+            return Describe(error.bmp);
+        case SourceError::Kind::kTooLarge:
+            return "the picture is larger than " + std::to_string(kMaxSourceWidth) + " x " +
+                   std::to_string(kMaxSourceHeight) + " pixels";
+    }
+    return "unknown error";
+}
+
+SourceError ReadBmpInfo(const std::string& path, BmpHeader& header) {
     Bytes head;
     std::uint64_t fileSize = 0;
-    if (!files::ReadPrefix(path, kHeaderBytes, head, fileSize)) return BmpError::kCannotOpen;
-    return ParseBmpHeader(head, fileSize, header);
+    if (!files::ReadPrefix(path, kHeaderBytes, head, fileSize)) {
+        return {SourceError::Kind::kCannotOpen};
+    }
+    return SourceError::Unreadable(ParseBmpHeader(head, fileSize, header));
 }
 
 std::uint8_t* TurnedRaster() {
@@ -89,21 +106,21 @@ int CLogoBitmap::LoadSource(const std::string& path) {
     Bytes file;
     std::uint64_t fileSize = 0;
     if (!files::ReadPrefix(path, kMaxSourceFileBytes, file, fileSize)) {
-        loadError_ = BmpError::kCannotOpen;
+        loadError_ = {SourceError::Kind::kCannotOpen};
         return 0;
     }
     BmpHeader header;
-    loadError_ = ParseBmpHeader(file, fileSize, header);
-    if (loadError_ == BmpError::kNone &&
-        (header.width > kMaxSourceWidth || header.height > kMaxSourceHeight)) {
-        loadError_ = BmpError::kTooLarge;
+    loadError_ = SourceError::Unreadable(ParseBmpHeader(file, fileSize, header));
+    if (!loadError_ && (header.width > kMaxSourceWidth || header.height > kMaxSourceHeight)) {
+        loadError_ = {SourceError::Kind::kTooLarge};
     }
-    if (loadError_ != BmpError::kNone) return 0;
+    if (loadError_) return 0;
     auto source = std::make_unique<BmpSource>();
-    loadError_ = DecodeBmp(file, *source);
+    BmpError decoded = DecodeBmp(file, *source);
     // The rows fit the file but start beyond any plausible source's headers.
-    if (loadError_ == BmpError::kTruncatedPixels) loadError_ = BmpError::kBadDataOffset;
-    if (loadError_ != BmpError::kNone) return 0;
+    if (decoded == BmpError::kTruncatedPixels) decoded = BmpError::kBadDataOffset;
+    loadError_ = SourceError::Unreadable(decoded);
+    if (loadError_) return 0;
 
     const BmpHeader& h = source->header;
     width_ = h.width;

@@ -33,6 +33,23 @@ constexpr int kColourCopyRows = 700;
 std::uint8_t* TurnedRaster();
 std::uint8_t* ColourCopy();
 
+// Why a source cannot be used: the file does not open, the reader refuses it
+// (its reason in `bmp`), or it does not fit the rasters.
+struct SourceError {
+    enum class Kind { kNone, kCannotOpen, kUnreadable, kTooLarge };
+    Kind kind = Kind::kNone;
+    BmpError bmp = BmpError::kNone;
+
+    static SourceError Unreadable(BmpError e) {
+        return e == BmpError::kNone ? SourceError{} : SourceError{Kind::kUnreadable, e};
+    }
+    explicit operator bool() const { return kind != Kind::kNone; }
+    bool operator==(const SourceError& o) const { return kind == o.kind && bmp == o.bmp; }
+};
+
+// A short English description for messages.
+std::string Describe(const SourceError& error);
+
 constexpr std::uint8_t kDot = 0;
 constexpr std::uint8_t kWhite = 255;
 
@@ -51,7 +68,7 @@ class CLogoBitmap {
     // a readable BMP or does not fit the rasters.
     int LoadSource(const std::string& path);
     // The reason the last LoadSource failed.
-    BmpError LoadError() const { return loadError_; }
+    SourceError LoadError() const { return loadError_; }
 
     int WriteDotBitmap();
 
@@ -123,7 +140,7 @@ class CLogoBitmap {
     int32_t packedHeight_ = 0;
     int32_t turnedWidth_ = 0;  // of the last turn, for the WaterMark screen
     int32_t turnedHeight_ = 0;
-    BmpError loadError_ = BmpError::kNone;
+    SourceError loadError_;
 };
 
 // Pictures are sent in whole bytes of 8 dots: sizes round up to a multiple of 8.
@@ -132,7 +149,7 @@ inline int32_t PaddedTo8(int32_t v) {
 }
 
 // Reads and checks a BMP file's headers (any size, no raster limit).
-BmpError ReadBmpInfo(const std::string& path, BmpHeader& header);
+SourceError ReadBmpInfo(const std::string& path, BmpHeader& header);
 
 // The grey level of a colour, as the printer's tone methods see it.
 inline int GreyLevel(int b, int g, int r) {

@@ -8,7 +8,7 @@ namespace zelmar {
 int CLogoBitmap::PackTurned(const std::string& path) {
     streamLength_ = 0;
     BmpHeader turned;
-    if (ReadBmpInfo(path, turned) != BmpError::kNone) return 0;
+    if (ReadBmpInfo(path, turned)) return 0;
     const int32_t w = turned.width, h = turned.height;
     const int32_t paddedWidth = PaddedTo8(w), paddedHeight = PaddedTo8(h);
     // The file names the size; the dots come from the turned raster, which

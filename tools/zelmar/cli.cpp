@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <ostream>
 
-#include "engine/image_methods.h"
+#include "methods/image_methods.h"
 #include "options.h"
 #include "terminal.h"
 
@@ -71,7 +71,7 @@ int RunInfo(const Command& command, const std::vector<std::string>& args, std::o
         return stop;
     }
     BmpHeader header;
-    if (BmpError e = ReadBmpInfo(files[0], header); e != BmpError::kNone) {
+    if (const SourceError e = ReadBmpInfo(files[0], header)) {
         err << "zelmar info: " << files[0] << ": " << Describe(e) << '\n';
         return kFailed;
     }
@@ -90,8 +90,17 @@ int RunPreview(const Command& command, const std::vector<std::string>& args, std
         return stop;
     }
     StderrMessages messages(err);
-    out << Preview(files[0], image, &messages) << '\n';
-    return kOk;
+    SourceError error;
+    const std::string shown = Preview(files[0], image, &messages, &error);
+    // The line is printed even when empty: scripts read it.
+    out << shown << '\n';
+    if (!shown.empty()) return kOk;
+    if (error) {
+        err << "zelmar preview: " << files[0] << ": " << Describe(error) << '\n';
+    } else {
+        err << "zelmar preview: mode 2 shows a rotation file: --rotation must be 0 to 3\n";
+    }
+    return kFailed;
 }
 
 // Shows Progress as one line that rewrites itself.

@@ -7,19 +7,15 @@
 namespace zelmar {
 namespace {
 
-using Dots = std::function<bool(int x, int y)>;  // y = 0 the top row
-
-// Whether NV data (columns of bytes, top dot in the high bit) prints (x, y).
-bool NvDot(const std::uint8_t* data, int paddedHeight, int x, int y) {
-    return (data[x * (paddedHeight / 8) + y / 8] >> (7 - y % 8)) & 1;
-}
+using test::Dots;
+using test::NvDot;
 
 // A sink that refuses its n-th write.
 class FailingSink : public BufferSink {
   public:
     explicit FailingSink(std::size_t failAt) : failAt_(failAt) {}
-    bool Write(const std::uint8_t* data, std::size_t size) override {
-        return pieces.size() + 1 < failAt_ && BufferSink::Write(data, size);
+    bool Write(Element element, const std::uint8_t* data, std::size_t size) override {
+        return pieces.size() + 1 < failAt_ && BufferSink::Write(element, data, size);
     }
     using ByteSink::Write;
 
@@ -30,21 +26,13 @@ class FailingSink : public BufferSink {
 class FormsTest : public test::WorkDirTest {
   protected:
     // A black-and-white colour picture; returns its path.
-    std::string Picture(const std::string& name, int width, int height, Dots dot) {
-        test::WriteBytes(Path(name), test::MakeColourBmp(width, height, [dot](int x, int y) {
-                             return dot(x, y) ? 0u : 0xFFFFFFu;
-                         }));
+    std::string Picture(const std::string& name, int width, int height, const Dots& dot) {
+        test::WriteBytes(Path(name), test::MakeDotsBmp(width, height, dot));
         return Path(name);
     }
     // A 1-bit picture with the usual table (colour 0 black).
-    std::string MonoPicture(const std::string& name, int width, int height, Dots dot) {
-        test::BmpLayout s;
-        s.depth = 1;
-        s.width = width;
-        s.height = height;
-        s.palette = {0x000000, 0xFFFFFF};
-        s.pixel = [dot](int x, int y) { return dot(x, y) ? 0u : 1u; };
-        test::WriteBytes(Path(name), test::MakeBmp(s));
+    std::string MonoPicture(const std::string& name, int width, int height, const Dots& dot) {
+        test::WriteBytes(Path(name), test::MakeMonoBmp(width, height, dot));
         return Path(name);
     }
     ProgressFn Recorder() {
@@ -103,6 +91,10 @@ TEST_F(FormsTest, ThreeImagesFollowEachOtherWithTheirOwnHeaders) {
     add({1, 0, 2, 0}, {0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
     EXPECT_EQ(out_.bytes, expected);
     EXPECT_EQ(progress_, (std::vector<int32_t>{1, 2, 3}));
+    // A link sends headers and data each its own way: every write says which it is.
+    using E = Element;
+    EXPECT_EQ(out_.elements, (std::vector<Element>{E::kImageHeader, E::kNvData, E::kImageHeader,
+                                                   E::kNvData, E::kImageHeader, E::kNvData}));
 }
 
 TEST_F(FormsTest, RotationShapesTheDataInEveryImageMode) {
@@ -171,6 +163,9 @@ TEST_F(FormsTest, DefinitionFile) {
     expected.insert(expected.end(), 32, 0xFF);
     EXPECT_EQ(out_.bytes, expected);
     EXPECT_EQ(progress_, (std::vector<int32_t>{1, 2}));
+    using E = Element;
+    EXPECT_EQ(out_.elements, (std::vector<Element>{E::kCommand, E::kImageHeader, E::kNvData,
+                                                   E::kImageHeader, E::kNvData}));
 }
 
 TEST_F(FormsTest, DefinitionCountFitsOneByte) {
@@ -207,6 +202,8 @@ TEST_F(FormsTest, BandFormOfTheFirstImage) {
         EXPECT_EQ(progress_, std::vector<int32_t>{0});
         // Preamble, then 2 bands of 24 columns; no pause bytes, no second image.
         ASSERT_EQ(out.bytes.size(), 5u + 2 * (9 + 24));
+        EXPECT_EQ(out.elements, (std::vector<Element>{Element::kBandPreamble, Element::kBandRecord,
+                                                      Element::kBandRecord}));
         EXPECT_EQ(Bytes(out.bytes.begin(), out.bytes.begin() + 5), commands::BandPreamble());
         for (int band = 0; band < 2; ++band) {
             const std::size_t at = 5 + band * (9 + 24);

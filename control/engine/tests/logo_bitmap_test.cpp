@@ -102,7 +102,8 @@ TEST_F(LogoBitmapTest, LoadSourceAcceptsOnlyWhatTheRastersHold) {
             << c.width << "x" << c.height;
         EXPECT_EQ(bitmap.Loaded(), c.expected == 1);
         if (c.expected == 0) {
-            EXPECT_EQ(bitmap.LoadError(), BmpError::kTooLarge);
+            EXPECT_EQ(bitmap.LoadError(), SourceError{SourceError::Kind::kTooLarge});
+            EXPECT_EQ(Describe(bitmap.LoadError()), "the picture is larger than 616 x 648 pixels");
         }
     }
 }
@@ -111,7 +112,7 @@ TEST_F(LogoBitmapTest, FailedLoadEmptiesTheRecord) {
     CLogoBitmap bitmap;
     ASSERT_EQ(bitmap.LoadSource(Save("good.bmp", MakeBmp(Layout(24)))), 1);
     EXPECT_EQ(bitmap.LoadSource(Path("missing.bmp")), 0);
-    EXPECT_EQ(bitmap.LoadError(), BmpError::kCannotOpen);
+    EXPECT_EQ(bitmap.LoadError(), SourceError{SourceError::Kind::kCannotOpen});
     EXPECT_FALSE(bitmap.Loaded());
     EXPECT_EQ(bitmap.WriteDotBitmap(), 255);
     EXPECT_EQ(bitmap.ToneNone(5), 0);

@@ -45,7 +45,7 @@ class PrinterTest : public zelmar::test::WorkDirTest {
     }
     JobSummary Run(const Bytes& job) { return Standin().RunJob("test", job, &replies_); }
     std::string Colour(const std::string& name, int width, int height, const Dots& dot) {
-        test::WriteColourPicture(Path(name), width, height, dot);
+        zelmar::test::WriteBytes(Path(name), zelmar::test::MakeDotsBmp(width, height, dot));
         return Path(name);
     }
     bool Logged(const std::string& fragment) const {
@@ -223,7 +223,7 @@ TEST_F(PrinterTest, WaterMarkAndMarginMessage) {
 }
 
 TEST_F(PrinterTest, BandFormPrintsItsBandsAndKeepsThemForTheSamplePrint) {
-    test::WriteMonoPicture(Path("mono.bmp"), 24, 16, kPattern);
+    zelmar::test::WriteBytes(Path("mono.bmp"), zelmar::test::MakeMonoBmp(24, 16, kPattern));
     Run(test::UploadStream(Path("mono.bmp") + "|", 1, 0));
     ASSERT_EQ(receipts_.receipts.size(), 1u);
     EXPECT_TRUE(Logged(R"("event":"receipt not cut")"));

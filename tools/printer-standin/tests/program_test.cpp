@@ -127,10 +127,11 @@ int ReadByte(int fd) {
 class ProgramTest : public zelmar::test::WorkDirTest {};
 
 TEST_F(ProgramTest, InputJobsAreStoredAndDumpedDotForDot) {
-    test::WriteColourPicture("top.bmp", 24, 16, kPattern);
+    zelmar::test::WriteBytes("top.bmp", zelmar::test::MakeDotsBmp(24, 16, kPattern));
     const Bytes top = test::UploadStream("top.bmp|", 0, 0);
     WriteBytes("top.bin", top);
-    test::WriteColourPicture("bottom.bmp", 16, 8, [](int x, int y) { return x == y; });
+    zelmar::test::WriteBytes("bottom.bmp",
+                             zelmar::test::MakeDotsBmp(16, 8, [](int x, int y) { return x == y; }));
     WriteBytes("bottom.bin", test::UploadStream("bottom.bmp|", 0, 1));
 
     Program program({"--input", "top.bin", "--input", "bottom.bin", "--flash", "flash", "--out",
@@ -153,7 +154,7 @@ TEST_F(ProgramTest, InputJobsAreStoredAndDumpedDotForDot) {
 }
 
 TEST_F(ProgramTest, TcpJobsAreAnsweredAndPrintAfterAReset) {
-    test::WriteColourPicture("logo.bmp", 24, 16, kPattern);
+    zelmar::test::WriteBytes("logo.bmp", zelmar::test::MakeDotsBmp(24, 16, kPattern));
     Program program(
         {"--listen", "127.0.0.1:0", "--status-reply", "20", "--flash", "flash", "--out", "out"});
     const std::string listening = program.WaitFor("listening 127.0.0.1:");

@@ -47,8 +47,13 @@ TEST_F(CliTest, PreviewPrintsThePathOfThePicture) {
     EXPECT_EQ(Out(), files::InCurrentDirectory("LeftRotation.bmp") + "\n");
     EXPECT_TRUE(test::FileExists(Path("RealBlueColor.bmp")));
 
-    EXPECT_EQ(Run({"preview", Path("missing.bmp")}), kOk);
+    // Nothing to show: the empty line stays for scripts, the reason goes to stderr.
+    EXPECT_EQ(Run({"preview", Path("missing.bmp")}), kFailed);
     EXPECT_EQ(Out(), "\n");
+    EXPECT_NE(Err().find("missing.bmp: the file cannot be opened"), std::string::npos) << Err();
+    EXPECT_EQ(Run({"preview", logo, "--mode", "2", "--rotation", "4"}), kFailed);
+    EXPECT_EQ(Out(), "\n");
+    EXPECT_NE(Err().find("--rotation must be 0 to 3"), std::string::npos) << Err();
 }
 
 TEST_F(CliTest, FileUploadTakesImagesOrAList) {
