@@ -1,6 +1,21 @@
 #include "memory_parts.h"
 
+#include <algorithm>
+
 namespace tivrap::memory {
+
+bool MemoryScratchFile::ReadAt(std::uint64_t offset, std::uint8_t* data, std::size_t size) {
+    if (failRead.Next() || offset > bytes.size() || bytes.size() - offset < size) return false;
+    std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(offset), size, data);
+    return true;
+}
+
+bool MemoryScratchFile::WriteAt(std::uint64_t offset, const std::uint8_t* data, std::size_t size) {
+    if (failWrite.Next()) return false;
+    if (bytes.size() < offset + size) bytes.resize(static_cast<std::size_t>(offset + size));
+    std::copy_n(data, size, bytes.begin() + static_cast<std::ptrdiff_t>(offset));
+    return true;
+}
 
 void MemoryPauseEvent::Set() {
     const std::lock_guard<std::mutex> lock(mutex_);
@@ -32,6 +47,13 @@ void MemoryPauseEvent::AwaitWaits(std::size_t count) {
 std::size_t MemoryPauseEvent::Waits() {
     const std::lock_guard<std::mutex> lock(mutex_);
     return waits_;
+}
+
+SectionTranslator MemoryTranslation::Translator() const {
+    return SectionTranslator([this](const std::u16string& key) {
+        const auto found = values_.find(key);
+        return found == values_.end() ? std::string() : found->second;
+    });
 }
 
 }  // namespace tivrap::memory
