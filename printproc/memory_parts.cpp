@@ -17,6 +17,41 @@ bool MemoryScratchFile::WriteAt(std::uint64_t offset, const std::uint8_t* data, 
     return true;
 }
 
+ScratchCreation MemoryScratchStorage::Create() {
+    a.bytes.clear();
+    b.bytes.clear();
+    return creation;
+}
+
+bool MemorySpoolerJob::StartDocument() {
+    calls.push_back("start");
+    return !startFails;
+}
+
+bool MemorySpoolerJob::OpenData() {
+    calls.push_back("open");
+    return !openFails;
+}
+
+bool MemorySpoolerJob::ReadData(std::uint8_t* buffer, std::size_t capacity, std::size_t& got) {
+    got = 0;
+    if (failRead.Next()) return false;
+    got = std::min({data.size() - readAt_, capacity, readLimit});
+    std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(readAt_), got, buffer);
+    readAt_ += got;
+    return true;
+}
+
+bool MemorySpoolerJob::WritePrinter(const std::uint8_t* bytes, std::size_t size,
+                                    std::size_t& written) {
+    written = 0;
+    if (failWrite.Next()) return false;
+    written = std::min(size, writeLimit);
+    printed.insert(printed.end(), bytes, bytes + written);
+    if (afterWrite) afterWrite();
+    return true;
+}
+
 void MemoryPauseEvent::Set() {
     const std::lock_guard<std::mutex> lock(mutex_);
     set_ = true;

@@ -1,5 +1,6 @@
-// Parts of a print job kept in memory, for the tests and the fuzzer: scratch
-// files that fail where they are told to, the pause event, translation values.
+// The parts of a RAW job kept in memory, for the tests and the fuzzer: the
+// spooler's job, scratch files, debug output and pause event, each able to
+// fail where it is told to.
 #pragma once
 
 #include <condition_variable>
@@ -10,10 +11,9 @@
 #include <mutex>
 #include <string>
 #include <utility>
+#include <vector>
 
-#include "blocks.h"
-#include "job_control.h"
-#include "translation.h"
+#include "raw_job.h"
 
 namespace tivrap::memory {
 
@@ -32,6 +32,50 @@ class MemoryScratchFile final : public ScratchFile {
     Bytes bytes;
     FailAt failRead;
     FailAt failWrite;
+};
+
+class MemoryScratchStorage final : public ScratchStorage {
+  public:
+    ScratchCreation Create() override;
+    ScratchFile& FileA() override { return a; }
+    ScratchFile& FileB() override { return b; }
+    void Remove() override { removed = true; }
+
+    MemoryScratchFile a;
+    MemoryScratchFile b;
+    ScratchCreation creation;  // what Create reports
+    bool removed = false;
+};
+
+class MemorySpoolerJob final : public SpoolerJob {
+  public:
+    explicit MemorySpoolerJob(Bytes spooled) : data(std::move(spooled)) {}
+    bool StartDocument() override;
+    void EndDocument() override { calls.push_back("end"); }
+    bool OpenData() override;
+    void CloseData() override { calls.push_back("close"); }
+    bool ReadData(std::uint8_t* buffer, std::size_t capacity, std::size_t& got) override;
+    bool WritePrinter(const std::uint8_t* data, std::size_t size, std::size_t& written) override;
+
+    Bytes data;                         // the spooled data
+    std::size_t readLimit = SIZE_MAX;   // the most one read returns
+    std::size_t writeLimit = SIZE_MAX;  // the most one write takes (0: nothing)
+    bool startFails = false;
+    bool openFails = false;
+    FailAt failRead;
+    FailAt failWrite;
+    Bytes printed;                     // what reached the printer
+    std::function<void()> afterWrite;  // runs after each write to the printer
+    std::vector<std::string> calls;    // start, open, close, end
+
+  private:
+    std::size_t readAt_ = 0;
+};
+
+class MemoryDebugOutput final : public DebugOutput {
+  public:
+    void Write(const std::u16string& text) override { texts.push_back(text); }
+    std::vector<std::u16string> texts;
 };
 
 // A manual-reset event, created set. `beforeWait` runs as a wait begins, on
