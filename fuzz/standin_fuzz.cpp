@@ -25,10 +25,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     config.maxReceiptLength = 4096;
     standin::Printer printer(flash, receipts, transcript, config);
     const std::size_t piece = data[0] % 16 + 1;
-    printer.BeginJob("fuzz", nullptr);
+    standin::Job job(printer, "fuzz", nullptr);
     for (std::size_t at = 1; at < size; at += piece)
-        printer.Feed(data + at, std::min(piece, size - at));
-    printer.EndJob();
+        job.Feed(data + at, std::min(piece, size - at));
+    job.End();
     printer.Reset();
     printer.RunJob("fuzz", standin::Bytes(data + 1, data + size));
     return 0;

@@ -55,25 +55,48 @@ struct JobSummary {
     std::vector<std::string> receipts;  // where the job's receipts went
 };
 
-class Printer : private CommandSink {
+class Job;
+
+// What every job shares: the flash, where receipts go, the transcript, the
+// settings and the numbering of jobs.
+class Printer {
   public:
     Printer(FlashStore& flash, ReceiptOutput& receipts, Transcript& transcript,
             const PrinterConfig& config);
 
-    // A job begins; `source` names where it comes from, `replies` (may be null)
-    // takes the answers to status queries.
-    void BeginJob(const std::string& source, ReplyChannel* replies);
-    void Feed(const std::uint8_t* data, std::size_t size);
-    void Feed(const Bytes& bytes) { Feed(bytes.data(), bytes.size()); }
-    // The job's end: a command cut short is an error, an open band definition
-    // is stored, and paper printed and not cut comes out as a receipt.
-    JobSummary EndJob();
-    // BeginJob, Feed and EndJob.
+    // One whole job: begun, fed and ended.
     JobSummary RunJob(const std::string& source, const Bytes& bytes,
                       ReplyChannel* replies = nullptr);
 
     // The reset of the device: what is pending becomes active.
     bool Reset();
+
+  private:
+    friend class Job;
+
+    FlashStore& flash_;
+    ReceiptOutput& receipts_;
+    Transcript& transcript_;
+    PrinterConfig config_;
+    int jobs_ = 0;  // numbers given so far
+};
+
+// One job: what one connection, one opening of the line or one file sends.
+// Jobs may run side by side; each has its own paper and settings, and all
+// store into the one flash, a command at a time.
+class Job : private CommandSink {
+  public:
+    // `source` names where the job comes from, `replies` (may be null) takes
+    // the answers to status queries.
+    Job(Printer& printer, const std::string& source, ReplyChannel* replies);
+    Job(const Job&) = delete;
+    Job& operator=(const Job&) = delete;
+
+    void Feed(const std::uint8_t* data, std::size_t size);
+    void Feed(const Bytes& bytes) { Feed(bytes.data(), bytes.size()); }
+    // The job's end: a command cut short is an error, an open band definition
+    // is stored, and paper printed and not cut comes out as a receipt.
+    JobSummary End();
 
   private:
     struct Definition {
@@ -104,13 +127,13 @@ class Printer : private CommandSink {
     int Aligned(int width) const;
 
     FlashStore& flash_;
-    ReceiptOutput& receipts_;
     Transcript& transcript_;
-    PrinterConfig config_;
+    ReceiptOutput& receipts_;
+    const PrinterConfig& config_;
+    const int job_;
+    ReplyChannel* replies_;
     Parser parser_;
     Paper paper_;
-    ReplyChannel* replies_ = nullptr;
-    int job_ = 0;
     int errors_ = 0;
     std::vector<std::string> receiptsOfJob_;
     int lineSpacing_ = kDefaultLineSpacing;

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <optional>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -272,7 +273,7 @@ class Loop {
         jobFd_ = fd;
         source_ = source;
         reply_ = FdReply(fd, options_.replyDelayMs);
-        printer_.BeginJob(source, &reply_);
+        job_.emplace(printer_, source, &reply_);
     }
 
     // A socket's end and a line hung up (EIO) both end the job.
@@ -281,7 +282,7 @@ class Loop {
         const ssize_t n = ::read(jobFd_, buffer.data(), buffer.size());
         if (n < 0 && (errno == EINTR || errno == EAGAIN)) return;
         if (n > 0) {
-            printer_.Feed(buffer.data(), static_cast<std::size_t>(n));
+            job_->Feed(buffer.data(), static_cast<std::size_t>(n));
             return;
         }
         EndJob();
@@ -289,7 +290,8 @@ class Loop {
     }
 
     void EndJob() {
-        report_(Summary(source_, printer_.EndJob()));
+        report_(Summary(source_, job_->End()));
+        job_.reset();
         connection_ = Fd();
         jobFd_ = -1;
     }
@@ -311,6 +313,7 @@ class Loop {
     int jobFd_ = -1;
     std::string source_;
     FdReply reply_{-1, 0};
+    std::optional<Job> job_;
     bool resetWanted_ = false;
     bool stopping_ = false;
 };
@@ -333,7 +336,7 @@ bool RunFileJob(Printer& printer, const std::string& path, const Report& report,
         error = path + ": " + std::strerror(errno);
         return false;
     }
-    printer.BeginJob("file " + path, nullptr);
+    Job job(printer, "file " + path, nullptr);
     std::vector<std::uint8_t> buffer(kReadSize);
     ssize_t n;
     while ((n = ::read(fd.get(), buffer.data(), buffer.size())) != 0) {
@@ -342,9 +345,9 @@ bool RunFileJob(Printer& printer, const std::string& path, const Report& report,
             error = path + ": " + std::strerror(errno);
             break;
         }
-        printer.Feed(buffer.data(), static_cast<std::size_t>(n));
+        job.Feed(buffer.data(), static_cast<std::size_t>(n));
     }
-    report(Summary("file " + path, printer.EndJob()));
+    report(Summary("file " + path, job.End()));
     return n == 0;
 }
 
