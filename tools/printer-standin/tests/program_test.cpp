@@ -5,10 +5,13 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -40,7 +43,8 @@ bool Readable(int fd) {
 // printer-standin in a child process, its stdout read line by line.
 class Program {
   public:
-    explicit Program(const std::vector<std::string>& args) {
+    // `fileSizeLimit`: bytes beyond which no file of the program grows.
+    explicit Program(const std::vector<std::string>& args, rlim_t fileSizeLimit = RLIM_INFINITY) {
         std::vector<std::string> all = {STANDIN_PROGRAM};
         all.insert(all.end(), args.begin(), args.end());
         std::vector<char*> argv;
@@ -51,6 +55,9 @@ class Program {
         if (::pipe2(out, O_CLOEXEC) != 0) return;
         pid_ = ::fork();
         if (pid_ == 0) {
+            const rlimit limit{fileSizeLimit, fileSizeLimit};
+            ::signal(SIGXFSZ, SIG_IGN);  // a write beyond the limit fails instead
+            ::setrlimit(RLIMIT_FSIZE, &limit);
             ::dup2(out[1], STDOUT_FILENO);
             ::execv(argv[0], argv.data());
             ::_exit(127);
@@ -211,6 +218,32 @@ TEST_F(ProgramTest, PtyLineCarriesAJobUntilItIsClosed) {
     EXPECT_NE(text.find(R"("error":"unknown bytes","bytes":"111303")"), std::string::npos) << text;
     program.Signal(SIGTERM);
     EXPECT_EQ(program.Wait(), 0);
+}
+
+// Each receipt is a PNG and a BMP, both or neither, numbered without gaps.
+TEST_F(ProgramTest, ReceiptThatCannotBeWrittenLeavesNoFileAndNoGap) {
+    const Bytes line = {'x', 0x0A, 0x1B, 0x69};  // a line, then the cut
+    Bytes tall;
+    for (int i = 0; i < 10; ++i)
+        tall = tall + Bytes{0x1B, 0x4A, 255};
+    WriteBytes("job.bin", line + tall + Bytes{0x1B, 0x69} + line);
+    // The tall receipt's BMP is larger than the limit, its PNG much smaller.
+    Program program({"--input", "job.bin", "--flash", "flash", "--out", "out"}, 64 * 1024);
+    EXPECT_EQ(program.Wait(), 0);
+    EXPECT_EQ(program.Output(),
+              "job 1 (file job.bin): 40 bytes, 1 error\n"
+              "receipt out/receipt-0001.bmp\n"
+              "receipt out/receipt-0002.bmp\n");
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator("out"))
+        files.push_back(entry.path().filename().string());
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files,
+              (std::vector<std::string>{"receipt-0001.bmp", "receipt-0001.png", "receipt-0002.bmp",
+                                        "receipt-0002.png", "transcript.jsonl"}));
+    const Bytes transcript = ReadBytes("out/transcript.jsonl");
+    EXPECT_NE(std::string(transcript.begin(), transcript.end()).find("receipt not written"),
+              std::string::npos);
 }
 
 TEST_F(ProgramTest, CommandLineMistakes) {
