@@ -37,6 +37,10 @@ constexpr const char* kHelp =
     "  --status-reply R    the answer to GS I: 0d (default), 20, other hex bytes,\n"
     "                      or none\n"
     "  --reply-delay MS    wait before answering (default 0)\n"
+    "  --lines-per-job N   transcript lines a job may write (default 10000); the\n"
+    "                      rest are counted and left out\n"
+    "  --receipts-per-job N  receipts a job may write (default 100); the rest are\n"
+    "                      cut and not kept\n"
     "  --reset             reset the device first: the pending set becomes active\n"
     "  --dump DIR          write the stored images as BMP files into DIR/pending and\n"
     "                      DIR/active, after --reset and the inputs\n"
@@ -45,6 +49,8 @@ constexpr const char* kHelp =
     "SIGHUP resets the device between jobs; SIGTERM or SIGINT ends the job that is\n"
     "running and the program. Lines on stdout: \"listening ADDR:PORT\", \"pty PATH\",\n"
     "a summary of each job with the receipts it printed, \"reset\", \"dumped PATH\".\n";
+
+constexpr long kMaxLimit = 1000000000;
 
 struct Options {
     InterfaceOptions interfaces;
@@ -105,6 +111,10 @@ bool Assign(Options& o, const std::string& name, const std::string& value, std::
         ok = ParseNumber(value, 8, kMaxBitImageColumns, o.printer.paperWidth);
     } else if (name == "reply-delay") {
         ok = ParseNumber(value, 0, 600000, o.interfaces.replyDelayMs);
+    } else if (name == "lines-per-job") {
+        ok = ParseNumber(value, 0, kMaxLimit, o.printer.linesPerJob);
+    } else if (name == "receipts-per-job") {
+        ok = ParseNumber(value, 0, kMaxLimit, o.printer.receiptsPerJob);
     } else if (name == "status-reply") {
         ok = ParseReply(value, o.printer.statusReply);
     } else {

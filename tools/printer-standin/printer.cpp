@@ -94,19 +94,21 @@ JobSummary Job::End() {
         JsonLine line;
         line.Add("job", job_).Add("event", "band definition end");
         StoreBandLogo(line);
-        transcript_.Write(line);
+        Log(line);
     }
     if (paper_.Started()) {
         JsonLine line;
         line.Add("job", job_).Add("event", "receipt not cut");
         CutReceipt(line, false);
-        transcript_.Write(line);
+        Log(line);
     }
     JsonLine line;
     line.Add("job", job_).Add("event", "job end").Add("bytes", bytes).Add("errors", errors_);
+    if (linesLeftOut_ > 0) line.Add("lines_left_out", linesLeftOut_);
+    if (receiptsNotKept_ > 0) line.Add("receipts_not_kept", receiptsNotKept_);
     transcript_.Write(line);
     replies_ = nullptr;
-    return {job_, bytes, errors_, std::move(receiptsOfJob_)};
+    return {job_, bytes, errors_, std::move(receiptsOfJob_), linesLeftOut_, receiptsNotKept_};
 }
 
 void Job::Accept(Command&& command) {
@@ -119,14 +121,31 @@ void Job::Accept(Command&& command) {
     } else {
         Act(command, line);
     }
-    transcript_.Write(line);
+    Log(line);
     if (paper_.Overflowed() && !overflowReported_) {
         overflowReported_ = true;
         JsonLine limit;
         limit.Add("job", job_).Add("offset", static_cast<long long>(command.offset));
         Error(limit, "paper limit");
-        transcript_.Write(limit);
+        Log(limit);
     }
+}
+
+// Past the limit the lines are only counted; the first one left out says so.
+void Job::Log(const JsonLine& line) {
+    if (lines_ < config_.linesPerJob) {
+        ++lines_;
+        transcript_.Write(line);
+        return;
+    }
+    if (linesLeftOut_++ == 0) SayLimit("transcript limit", "lines", config_.linesPerJob);
+}
+
+// Said once per limit, whatever the transcript limit.
+void Job::SayLimit(const char* event, const char* unit, int limit) {
+    JsonLine line;
+    line.Add("job", job_).Add("event", event).Add(unit, limit);
+    transcript_.Write(line);
 }
 
 void Job::Error(JsonLine& line, const char* error) {
@@ -439,6 +458,11 @@ void Job::CutReceipt(JsonLine& line, bool cut) {
     }
     if (receipt.Height() == 0) {
         line.Add("receipt", "blank");
+        return;
+    }
+    if (static_cast<int>(receiptsOfJob_.size()) >= config_.receiptsPerJob) {
+        line.Add("receipt", "not kept");
+        if (receiptsNotKept_++ == 0) SayLimit("receipt limit", "receipts", config_.receiptsPerJob);
         return;
     }
     const std::string where = receipts_.Write(receipt);

@@ -44,6 +44,10 @@ struct PrinterConfig {
     int paperWidth = 576;
     int maxReceiptLength = 1 << 16;  // dots
     Bytes statusReply = {0x0D};      // the answer to GS I; empty: no answer
+    // What one job may leave on the disk, whatever it sends: transcript lines
+    // between its start and end, and receipts.
+    int linesPerJob = 10000;
+    int receiptsPerJob = 100;
 };
 
 constexpr int kDefaultLineSpacing = 30;
@@ -53,6 +57,8 @@ struct JobSummary {
     long long bytes = 0;
     int errors = 0;
     std::vector<std::string> receipts;  // where the job's receipts went
+    long long linesLeftOut = 0;         // beyond the transcript limit
+    int receiptsNotKept = 0;            // beyond the receipt limit
 };
 
 class Job;
@@ -110,6 +116,9 @@ class Job : private CommandSink {
     };
 
     void Accept(Command&& command) override;
+    // A transcript line within the job's limit.
+    void Log(const JsonLine& line);
+    void SayLimit(const char* event, const char* unit, int limit);
     void Act(const Command& command, JsonLine& line);
     void ActOnBands(const Command& command, JsonLine& line);
     void ActOnFlash(const Command& command, JsonLine& line);
@@ -136,6 +145,9 @@ class Job : private CommandSink {
     Paper paper_;
     int errors_ = 0;
     std::vector<std::string> receiptsOfJob_;
+    int lines_ = 0;
+    long long linesLeftOut_ = 0;
+    int receiptsNotKept_ = 0;
     int lineSpacing_ = kDefaultLineSpacing;
     int justification_ = 0;
     int x_ = 0;  // where the next ESC * image starts on the line

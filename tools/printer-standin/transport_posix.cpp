@@ -324,6 +324,12 @@ std::string Summary(const std::string& source, const JobSummary& job) {
     std::string text = "job " + std::to_string(job.job) + " (" + source +
                        "): " + std::to_string(job.bytes) + " bytes, " + std::to_string(job.errors) +
                        (job.errors == 1 ? " error" : " errors");
+    if (job.linesLeftOut > 0) {
+        text += "; transcript limit: " + std::to_string(job.linesLeftOut) + " lines left out";
+    }
+    if (job.receiptsNotKept > 0) {
+        text += "; receipt limit: " + std::to_string(job.receiptsNotKept) + " receipts not kept";
+    }
     for (const std::string& receipt : job.receipts)
         text += "\nreceipt " + receipt;
     return text;

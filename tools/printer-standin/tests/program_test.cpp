@@ -246,6 +246,25 @@ TEST_F(ProgramTest, ReceiptThatCannotBeWrittenLeavesNoFileAndNoGap) {
               std::string::npos);
 }
 
+// A job of a thousand receipts leaves on the disk what the limits allow.
+TEST_F(ProgramTest, LimitsKeepAFloodOfReceiptsOffTheDisk) {
+    Bytes job;
+    for (int i = 0; i < 1000; ++i)
+        job = job + Bytes{'x', 0x0A, 0x1B, 0x69};
+    WriteBytes("job.bin", job);
+    Program program({"--input", "job.bin", "--flash", "flash", "--out", "out", "--lines-per-job",
+                     "100", "--receipts-per-job", "3"});
+    EXPECT_EQ(program.WaitFor("job 1 "),
+              "job 1 (file job.bin): 4000 bytes, 0 errors; transcript limit: 2900 lines left out; "
+              "receipt limit: 997 receipts not kept");
+    EXPECT_EQ(program.Wait(), 0);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("out"),
+                            std::filesystem::directory_iterator()),
+              2 * 3 + 1);
+    const Bytes transcript = ReadBytes("out/transcript.jsonl");
+    EXPECT_EQ(std::count(transcript.begin(), transcript.end(), '\n'), 1 + 100 + 2 + 1);
+}
+
 TEST_F(ProgramTest, CommandLineMistakes) {
     struct Case {
         std::vector<std::string> args;
@@ -256,6 +275,8 @@ TEST_F(ProgramTest, CommandLineMistakes) {
         {{"--width", "0"}, 2},
         {{"--status-reply", "0x"}, 2},
         {{"--reply-delay"}, 2},
+        {{"--lines-per-job", "-1"}, 2},
+        {{"--receipts-per-job", "many"}, 2},
         {{"--flash="}, 2},
         {{"--bogus", "1"}, 2},
         {{"stray"}, 2},
