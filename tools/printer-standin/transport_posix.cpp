@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <limits>
 #include <optional>
 #include <thread>
 #include <utility>
@@ -24,6 +25,9 @@ namespace standin {
 namespace {
 
 constexpr std::size_t kReadSize = 64 * 1024;
+// Connections the kernel may hold before they are taken: as many as the
+// system allows (Linux quietly lowers it to net.core.somaxconn).
+constexpr int kBacklog = std::numeric_limits<int>::max();
 // While no one has the pseudo-terminal open, it is looked at this often.
 constexpr int kPtyIdlePollMs = 20;
 
@@ -150,7 +154,7 @@ bool OpenListener(const std::string& where, Fd& listener, std::string& bound, st
         Fd fd(::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol));
         const int on = 1;
         if (!fd || ::setsockopt(fd.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
-            ::bind(fd.get(), a->ai_addr, a->ai_addrlen) != 0 || ::listen(fd.get(), 4) != 0) {
+            ::bind(fd.get(), a->ai_addr, a->ai_addrlen) != 0 || ::listen(fd.get(), kBacklog) != 0) {
             error = "--listen " + where + ": " + std::strerror(errno);
             continue;
         }

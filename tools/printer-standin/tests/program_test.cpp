@@ -88,16 +88,22 @@ class Program {
                 continue;
             }
             char buffer[4096];
-            const ssize_t n = Readable(out_) ? ::read(out_, buffer, sizeof buffer) : 0;
-            if (n <= 0) return {};
+            if (!Readable(out_)) return {};
+            const ssize_t n = ::read(out_, buffer, sizeof buffer);
+            if (n <= 0) {
+                ended_ = true;
+                return {};
+            }
             pending_.append(buffer, static_cast<std::size_t>(n));
         }
     }
     const std::string& Output() const { return output_; }
     void Signal(int signal) { ::kill(pid_, signal); }
-    // The exit code, after reading what stdout still holds.
+    // The exit code, after reading what stdout still holds; -1 when the
+    // program does not end.
     int Wait() {
         WaitFor("\n");
+        if (!ended_) return -1;
         int status = 0;
         ::waitpid(pid_, &status, 0);
         pid_ = -1;
@@ -109,16 +115,47 @@ class Program {
     int out_ = -1;
     std::string pending_;
     std::string output_;
+    bool ended_ = false;  // stdout has ended
 };
 
-int Connect(int port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+// The port of the TCP listener the program reports; 0 when it reports none.
+int ListeningPort(Program& program) {
+    const std::string listening = program.WaitFor("listening 127.0.0.1:");
+    return listening.empty() ? 0 : std::stoi(listening.substr(listening.rfind(':') + 1));
+}
+
+// A connection to the program; with SOCK_NONBLOCK in `flags` it may still be
+// on its way (Connected tells).
+int Connect(int port, int flags = 0) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | flags, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const int done = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    EXPECT_TRUE(done == 0 || ((flags & SOCK_NONBLOCK) && errno == EINPROGRESS)) << errno;
     return fd;
+}
+
+// How many of the connections on their way get through, all waited for together.
+int CountConnected(const std::vector<int>& fds) {
+    std::vector<pollfd> waiting;
+    for (const int fd : fds)
+        waiting.push_back({fd, POLLOUT, 0});
+    int connected = 0;
+    while (!waiting.empty() && ::poll(waiting.data(), waiting.size(), kPatienceMs) > 0) {
+        for (auto p = waiting.begin(); p != waiting.end();) {
+            int error = 0;
+            socklen_t size = sizeof error;
+            if (p->revents == 0) {
+                ++p;
+                continue;
+            }
+            connected += ::getsockopt(p->fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && !error;
+            p = waiting.erase(p);
+        }
+    }
+    return connected;
 }
 
 void SendAll(int fd, const Bytes& bytes) {
@@ -164,9 +201,8 @@ TEST_F(ProgramTest, TcpJobsAreAnsweredAndPrintAfterAReset) {
     zelmar::test::WriteBytes("logo.bmp", zelmar::test::MakeDotsBmp(24, 16, kPattern));
     Program program(
         {"--listen", "127.0.0.1:0", "--status-reply", "20", "--flash", "flash", "--out", "out"});
-    const std::string listening = program.WaitFor("listening 127.0.0.1:");
-    ASSERT_FALSE(listening.empty()) << program.Output();
-    const int port = std::stoi(listening.substr(listening.rfind(':') + 1));
+    const int port = ListeningPort(program);
+    ASSERT_NE(port, 0) << program.Output();
 
     int connection = Connect(port);
     SendAll(connection, commands::StatusQuery());
@@ -193,6 +229,28 @@ TEST_F(ProgramTest, TcpJobsAreAnsweredAndPrintAfterAReset) {
     Program second({"--input", "/dev/null", "--flash", "flash"});
     EXPECT_EQ(second.Wait(), 1);  // the flash is in use
 
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.Wait(), 0);
+}
+
+// The kernel holds as many connections as it can while the program is busy.
+TEST_F(ProgramTest, ManyClientsAtOnceAreAllServed) {
+    Program program({"--listen", "127.0.0.1:0", "--flash", "flash", "--out", "out"});
+    const int port = ListeningPort(program);
+    ASSERT_NE(port, 0) << program.Output();
+    program.Signal(SIGSTOP);  // nothing is accepted meanwhile
+    std::vector<int> clients;
+    for (int i = 0; i < 200; ++i)
+        clients.push_back(Connect(port, SOCK_NONBLOCK));
+    const int connected = CountConnected(clients);
+    program.Signal(SIGCONT);
+    ASSERT_EQ(connected, 200);
+    for (const int client : clients) {
+        SendAll(client, commands::StatusQuery());
+        EXPECT_EQ(ReadByte(client), 0x0D);
+        ::close(client);
+    }
+    EXPECT_FALSE(program.WaitFor("job 200 ").empty());
     program.Signal(SIGTERM);
     EXPECT_EQ(program.Wait(), 0);
 }
