@@ -138,13 +138,12 @@ void Job::Log(const JsonLine& line) {
         transcript_.Write(line);
         return;
     }
-    if (linesLeftOut_++ == 0) SayLimit("transcript limit", "lines", config_.linesPerJob);
+    if (linesLeftOut_++ == 0) Note("transcript limit", "lines", config_.linesPerJob);
 }
 
-// Said once per limit, whatever the transcript limit.
-void Job::SayLimit(const char* event, const char* unit, int limit) {
+void Job::Note(const char* event, const char* key, long long value) {
     JsonLine line;
-    line.Add("job", job_).Add("event", event).Add(unit, limit);
+    line.Add("job", job_).Add("event", event).Add(key, value);
     transcript_.Write(line);
 }
 
@@ -462,7 +461,7 @@ void Job::CutReceipt(JsonLine& line, bool cut) {
     }
     if (static_cast<int>(receiptsOfJob_.size()) >= config_.receiptsPerJob) {
         line.Add("receipt", "not kept");
-        if (receiptsNotKept_++ == 0) SayLimit("receipt limit", "receipts", config_.receiptsPerJob);
+        if (receiptsNotKept_++ == 0) Note("receipt limit", "receipts", config_.receiptsPerJob);
         return;
     }
     const std::string where = receipts_.Write(receipt);

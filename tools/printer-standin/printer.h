@@ -104,6 +104,10 @@ class Job : private CommandSink {
     // is stored, and paper printed and not cut comes out as a receipt.
     JobSummary End();
 
+    // A line about the job from outside it ({"job":3,"event":"idle time-out",
+    // "seconds":60}), written whatever the transcript limit.
+    void Note(const char* event, const char* key, long long value);
+
   private:
     struct Definition {
         int count = 0;
@@ -118,7 +122,6 @@ class Job : private CommandSink {
     void Accept(Command&& command) override;
     // A transcript line within the job's limit.
     void Log(const JsonLine& line);
-    void SayLimit(const char* event, const char* unit, int limit);
     void Act(const Command& command, JsonLine& line);
     void ActOnBands(const Command& command, JsonLine& line);
     void ActOnFlash(const Command& command, JsonLine& line);

@@ -118,6 +118,12 @@ class Program {
     bool ended_ = false;  // stdout has ended
 };
 
+// The pseudo-terminal's path the program reports; empty when it reports none.
+std::string PtyPath(Program& program) {
+    const std::string line = program.WaitFor("pty ");
+    return line.empty() ? line : line.substr(4);
+}
+
 // The port of the TCP listener the program reports; 0 when it reports none.
 int ListeningPort(Program& program) {
     const std::string listening = program.WaitFor("listening 127.0.0.1:");
@@ -125,9 +131,12 @@ int ListeningPort(Program& program) {
 }
 
 // A connection to the program; with SOCK_NONBLOCK in `flags` it may still be
-// on its way (Connected tells).
-int Connect(int port, int flags = 0) {
+// on its way (CountConnected tells). `receiveBuffer`: bytes, when not the
+// system's choice.
+int Connect(int port, int flags = 0, int receiveBuffer = 0) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | flags, 0);
+    if (receiveBuffer > 0)
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(port));
@@ -168,6 +177,63 @@ int ReadByte(int fd) {
     return Readable(fd) && ::read(fd, &byte, 1) == 1 ? byte : -1;
 }
 
+int LocalPort(int fd) {
+    sockaddr_in address{};
+    socklen_t size = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
+    return ntohs(address.sin_port);
+}
+
+// True when the peer ends the connection.
+bool Ended(int fd) {
+    std::uint8_t byte = 0;
+    return Readable(fd) && ::read(fd, &byte, 1) <= 0;
+}
+
+// Sends `chunk` again and again, without reading, until the peer refuses it
+// (true) or `most` bytes went out or nothing more goes (false).
+bool SendUntilRefused(int fd, const Bytes& chunk, std::size_t most) {
+    for (std::size_t sent = 0; sent < most;) {
+        pollfd p{fd, POLLOUT, 0};
+        if (::poll(&p, 1, kPatienceMs) != 1) return false;
+        const ssize_t n = ::send(fd, chunk.data(), chunk.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0 && errno != EAGAIN) return true;
+        sent += n > 0 ? static_cast<std::size_t>(n) : 0;
+    }
+    return false;
+}
+
+// Writes all of `bytes` to a non-blocking descriptor; false when the reader
+// stops taking them.
+bool Deliver(int fd, const Bytes& bytes) {
+    for (std::size_t done = 0; done < bytes.size();) {
+        pollfd p{fd, POLLOUT, 0};
+        if (::poll(&p, 1, kPatienceMs) != 1) return false;
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno != EAGAIN) return false;
+        done += n > 0 ? static_cast<std::size_t>(n) : 0;
+    }
+    return true;
+}
+
+// Sends `chunk` again and again until the kernel takes no more for now.
+void Fill(int fd, const Bytes& chunk) {
+    while (::send(fd, chunk.data(), chunk.size(), MSG_NOSIGNAL | MSG_DONTWAIT) > 0) {
+    }
+}
+
+std::string FileText(const std::string& path) {
+    const Bytes bytes = ReadBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+Bytes Repeated(const Bytes& bytes, int times) {
+    Bytes all;
+    for (int i = 0; i < times; ++i)
+        all.insert(all.end(), bytes.begin(), bytes.end());
+    return all;
+}
+
 class ProgramTest : public zelmar::test::WorkDirTest {};
 
 TEST_F(ProgramTest, InputJobsAreStoredAndDumpedDotForDot) {
@@ -199,8 +265,8 @@ TEST_F(ProgramTest, InputJobsAreStoredAndDumpedDotForDot) {
 
 TEST_F(ProgramTest, TcpJobsAreAnsweredAndPrintAfterAReset) {
     zelmar::test::WriteBytes("logo.bmp", zelmar::test::MakeDotsBmp(24, 16, kPattern));
-    Program program(
-        {"--listen", "127.0.0.1:0", "--status-reply", "20", "--flash", "flash", "--out", "out"});
+    Program program({"--listen", "127.0.0.1:0", "--status-reply", "20", "--reply-delay", "50",
+                     "--flash", "flash", "--out", "out"});
     const int port = ListeningPort(program);
     ASSERT_NE(port, 0) << program.Output();
 
@@ -225,6 +291,15 @@ TEST_F(ProgramTest, TcpJobsAreAnsweredAndPrintAfterAReset) {
         for (int x = 0; x < 24; ++x)
             ASSERT_EQ(DotAt(printed, x, y), kPattern(x, y)) << x << "," << y;
     }
+
+    // A reply still waiting for its delay when the client has sent all it
+    // will goes out all the same.
+    connection = Connect(port);
+    SendAll(connection, commands::StatusQuery());
+    ::shutdown(connection, SHUT_WR);
+    EXPECT_EQ(ReadByte(connection), 0x20);
+    EXPECT_TRUE(Ended(connection));
+    ::close(connection);
 
     Program second({"--input", "/dev/null", "--flash", "flash"});
     EXPECT_EQ(second.Wait(), 1);  // the flash is in use
@@ -255,10 +330,119 @@ TEST_F(ProgramTest, ManyClientsAtOnceAreAllServed) {
     EXPECT_EQ(program.Wait(), 0);
 }
 
+// A client that sends status queries and never reads the answers is dropped;
+// the others are served meanwhile.
+TEST_F(ProgramTest, ClientThatDoesNotReadItsRepliesIsDropped) {
+    Program program({"--listen", "127.0.0.1:0", "--flash", "flash", "--out", "out"});
+    const int port = ListeningPort(program);
+    ASSERT_NE(port, 0) << program.Output();
+    const int deaf = Connect(port, 0, 4096);
+    EXPECT_TRUE(SendUntilRefused(deaf, Repeated(commands::StatusQuery(), 4096), 64 << 20));
+    ::close(deaf);
+    const std::string dropped = program.WaitFor("job 1 ");
+    EXPECT_NE(dropped.find("; dropped: "), std::string::npos) << dropped;
+
+    const int client = Connect(port);
+    SendAll(client, commands::StatusQuery());
+    EXPECT_EQ(ReadByte(client), 0x0D);
+    ::close(client);
+    EXPECT_FALSE(program.WaitFor("job 2 ").empty());
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.Wait(), 0);
+    EXPECT_NE(FileText("out/transcript.jsonl").find(R"({"job":1,"event":"dropped")"),
+              std::string::npos);
+}
+
+// The line's job ends the same way, and what comes on after is let go until
+// the line is closed.
+TEST_F(ProgramTest, LineThatLeavesItsRepliesUnreadIsLetGo) {
+    Program program({"--pty", "--flash", "flash", "--out", "out"});
+    const std::string path = PtyPath(program);
+    ASSERT_FALSE(path.empty()) << program.Output();
+    const int line = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    EXPECT_TRUE(Deliver(line, Repeated(commands::StatusQuery(), 100 * 4096)));
+    const std::string dropped = program.WaitFor("job 1 ");
+    EXPECT_NE(dropped.find("; dropped: "), std::string::npos) << dropped;
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.Wait(), 0);
+    EXPECT_EQ(program.Output().find("job 2 "), std::string::npos) << program.Output();
+    ::close(line);
+}
+
+// A silent client holds up neither the others nor a reset.
+TEST_F(ProgramTest, IdleClientHoldsUpNoOne) {
+    Program program({"--listen", "127.0.0.1:0", "--flash", "flash", "--out", "out"});
+    const int port = ListeningPort(program);
+    ASSERT_NE(port, 0) << program.Output();
+    const int idle = Connect(port);
+    SendAll(idle, Bytes{0x1C, 0x71});  // FS q, and no more for now
+    const int client = Connect(port);
+    SendAll(client, commands::StatusQuery());
+    EXPECT_EQ(ReadByte(client), 0x0D);
+    ::close(client);
+    EXPECT_EQ(program.WaitFor("job ").rfind("job 2 ", 0), 0u) << program.Output();
+    program.Signal(SIGHUP);
+    EXPECT_EQ(program.WaitFor("reset"), "reset");
+    ::close(idle);
+    EXPECT_NE(program.WaitFor("job ").find("job 1 "), std::string::npos);
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.Wait(), 0);
+}
+
+// A connection silent for the idle time-out ends its job; so does a line's.
+TEST_F(ProgramTest, SilentJobEndsAfterTheIdleTimeOut) {
+    Program program({"--listen", "127.0.0.1:0", "--pty", "--idle-timeout", "1", "--flash", "flash",
+                     "--out", "out"});
+    const int port = ListeningPort(program);
+    const std::string path = PtyPath(program);
+    ASSERT_TRUE(port != 0 && !path.empty()) << program.Output();
+    const Bytes cutShort = {0x1C, 0x71, 0x01, 0x08};  // FS q, one image, a size byte
+    const int client = Connect(port);
+    const int line = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    SendAll(client, cutShort);
+    SendAll(line, cutShort);
+    EXPECT_TRUE(Ended(client));
+    const std::string ended = program.WaitFor("job ") + "\n" + program.WaitFor("job ");
+    for (const std::string& source :
+         {"tcp 127.0.0.1:" + std::to_string(LocalPort(client)), "pty " + path}) {
+        EXPECT_NE(ended.find("(" + source + "): 4 bytes, 1 error; idle for 1 s"), std::string::npos)
+            << ended;
+    }
+    ::close(client);
+    ::close(line);
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.Wait(), 0);
+    EXPECT_NE(FileText("out/transcript.jsonl").find(R"("event":"idle time-out","seconds":1})"),
+              std::string::npos);
+}
+
+// A signal that comes while a job streams ends that job and the program, and
+// starts nothing.
+TEST_F(ProgramTest, SignalWhileAJobStreamsEndsTheProgram) {
+    for (const bool pty : {false, true}) {
+        std::vector<std::string> args = {"--listen", "127.0.0.1:0", "--flash",
+                                         "flash",    "--out",       "out"};
+        if (pty) args.push_back("--pty");
+        Program program(args);
+        const int port = ListeningPort(program);
+        ASSERT_NE(port, 0) << program.Output();
+        const int client = Connect(port);
+        SendAll(client, commands::StatusQuery());
+        EXPECT_EQ(ReadByte(client), 0x0D);  // the job is running
+        Fill(client, Bytes(64 * 1024, 'x'));
+        program.Signal(SIGTERM);
+        EXPECT_EQ(program.Wait(), 0) << pty;
+        ::close(client);
+        const std::string& output = program.Output();
+        EXPECT_NE(output.find("\njob 1 (tcp 127.0.0.1:"), std::string::npos) << output;
+        EXPECT_EQ(output.find("job 2"), std::string::npos) << output;
+    }
+}
+
 // The line passes every byte as it is, and each opening of it is one job.
 TEST_F(ProgramTest, PtyLineCarriesAJobUntilItIsClosed) {
     Program program({"--pty", "--flash", "flash", "--out", "out"});
-    const std::string path = program.WaitFor("pty ").substr(4);
+    const std::string path = PtyPath(program);
     ASSERT_FALSE(path.empty()) << program.Output();
     for (int job = 1; job <= 2; ++job) {
         const int line = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
