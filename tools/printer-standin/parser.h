@@ -14,7 +14,7 @@ namespace standin {
 using zelmar::Bytes;
 
 enum class Op {
-    kText,                // printable bytes (0x20 and above) in `data`; not drawn
+    kText,                // printable bytes (0x20 and above) in `data`
     kNul,                 // NUL bytes in `data`, which the printer skips
     kError,               // bytes not understood, or a command cut short: `detail` says which
     kLineFeed,            // LF
@@ -26,7 +26,11 @@ enum class Op {
     kFeedLines,           // ESC d n
     kPosition,            // ESC $ nL nH: n = dots from the left edge
     kJustify,             // ESC a n
-    kSetting,             // a text or barcode setting, noted and not drawn
+    kSetting,             // a setting the stand-in notes and does not act on
+    kPrintMode,           // ESC ! n: bit 0 font B, bit 4 double height, bit 5 double width
+    kFont,                // ESC M n
+    kModuleWidth,         // GS w n: of barcodes
+    kBarcodeHeight,       // GS h n
     kCut,                 // ESC i, ESC m, GS V m [n]
     kBandMode,            // ESC o n
     kBandSelect,          // ESC X * n

@@ -170,7 +170,11 @@ void Job::Act(const Command& command, JsonLine& line) {
     switch (command.op) {
         case Op::kText:
         case Op::kBarcode:
-            BeginReceipt();  // printed, though not drawn
+        case Op::kPrintMode:
+        case Op::kFont:
+        case Op::kModuleWidth:
+        case Op::kBarcodeHeight:
+            ActOnText(command, line);
             break;
         case Op::kLineFeed:
             BeginReceipt();
@@ -181,9 +185,7 @@ void Job::Act(const Command& command, JsonLine& line) {
             x_ = 0;
             break;
         case Op::kInitialise:
-            lineSpacing_ = kDefaultLineSpacing;
-            justification_ = 0;
-            x_ = 0;
+            Initialise();
             break;
         case Op::kDefaultLineSpacing:
             lineSpacing_ = kDefaultLineSpacing;
@@ -253,6 +255,80 @@ void Job::Act(const Command& command, JsonLine& line) {
         case Op::kError:
             break;
     }
+}
+
+// ESC @: the settings as the printer starts with them.
+void Job::Initialise() {
+    lineSpacing_ = kDefaultLineSpacing;
+    justification_ = 0;
+    x_ = 0;
+    font_ = Font::kA;
+    printMode_ = 0;
+    moduleWidth_ = kDefaultModuleWidth;
+    barcodeHeight_ = kDefaultBarcodeHeight;
+}
+
+void Job::ActOnText(const Command& command, JsonLine& line) {
+    const int n = command.Get(Key::kN);
+    switch (command.op) {
+        case Op::kText:
+            PrintText(command.data);
+            return;
+        case Op::kBarcode:
+            PrintBarcode(command.data, line);
+            return;
+        case Op::kPrintMode:
+            printMode_ = n;
+            font_ = (n & 1) ? Font::kB : Font::kA;
+            return;
+        case Op::kFont:
+            if (n % 48 > 1 || n > 49) return Error(line, "bad argument");
+            font_ = n % 48 == 1 ? Font::kB : Font::kA;
+            return;
+        case Op::kModuleWidth:
+            if (n < 1 || n > 6) return Error(line, "bad argument");
+            moduleWidth_ = n;
+            return;
+        default:  // GS h
+            if (n < 1) return Error(line, "bad argument");
+            barcodeHeight_ = n;
+            return;
+    }
+}
+
+// Characters go on the line from the ESC $ position, in the font and sizes
+// of ESC ! and ESC M; a full line goes on to the next.
+void Job::PrintText(const Bytes& text) {
+    BeginReceipt();
+    const int scaleX = (printMode_ & 0x20) ? 2 : 1;
+    const int scaleY = (printMode_ & 0x10) ? 2 : 1;
+    const int advance = Cell(font_).width * scaleX;
+    for (const std::uint8_t code : text) {
+        if (x_ > 0 && x_ + advance > paper_.Width()) {
+            paper_.EndLine(lineSpacing_);
+            x_ = 0;
+        }
+        paper_.PutOnLine(Character(code, font_), x_, scaleX, scaleY);
+        x_ += advance;
+    }
+}
+
+// Not a symbol a scanner reads: each data byte as eight modules, its highest
+// bit first, a set bit a bar, on the line from the ESC $ position.
+void Job::PrintBarcode(const Bytes& data, JsonLine& line) {
+    const int width = 8 * moduleWidth_ * static_cast<int>(data.size());
+    line.Add("width", width).Add("height", barcodeHeight_);
+    if (data.empty()) return;
+    Picture bars(width, barcodeHeight_);
+    for (int x = 0; x < width; ++x) {
+        const int module = x / moduleWidth_;
+        if (((data[module / 8] >> (7 - module % 8)) & 1) == 0) continue;
+        for (int y = 0; y < barcodeHeight_; ++y)
+            bars.SetDot(x, y);
+    }
+    BeginReceipt();
+    paper_.PutOnLine(bars, x_);
+    x_ = std::min(x_ + width, paper_.Width());
 }
 
 void Job::ActOnPaper(const Command& command, JsonLine& line) {

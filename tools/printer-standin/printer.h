@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "flash.h"
+#include "font.h"
 #include "paper.h"
 #include "parser.h"
 #include "transcript.h"
@@ -51,6 +52,8 @@ struct PrinterConfig {
 };
 
 constexpr int kDefaultLineSpacing = 30;
+constexpr int kDefaultModuleWidth = 3;  // dots per barcode module
+constexpr int kDefaultBarcodeHeight = 162;
 
 struct JobSummary {
     int job = 0;
@@ -134,6 +137,10 @@ class Job : private CommandSink {
     void PrintNvImage(const Command& command, JsonLine& line);
     bool PrintScaled(const Picture* picture, int mode, JsonLine& line);
     void BandImage(const Command& command, JsonLine& line);
+    void ActOnText(const Command& command, JsonLine& line);
+    void PrintText(const Bytes& text);
+    void PrintBarcode(const Bytes& data, JsonLine& line);
+    void Initialise();
     void BeginReceipt();
     void CutReceipt(JsonLine& line, bool cut);
     int Aligned(int width) const;
@@ -153,7 +160,11 @@ class Job : private CommandSink {
     int receiptsNotKept_ = 0;
     int lineSpacing_ = kDefaultLineSpacing;
     int justification_ = 0;
-    int x_ = 0;  // where the next ESC * image starts on the line
+    int x_ = 0;  // where the next character, barcode or ESC * image starts on the line
+    Font font_ = Font::kA;
+    int printMode_ = 0;  // ESC !
+    int moduleWidth_ = kDefaultModuleWidth;
+    int barcodeHeight_ = kDefaultBarcodeHeight;
     bool overflowReported_ = false;
     std::optional<Definition> definition_;
     std::optional<BandDefinition> bandDefinition_;

@@ -8,6 +8,7 @@
 #include "engine/command_stream.h"
 #include "engine/upload_forms.h"
 #include "fixtures.h"
+#include "font.h"
 #include "printer.h"
 #include "work_dir.h"
 
@@ -276,14 +277,70 @@ TEST_F(PrinterTest, RasterRowsPrintOneBelowTheOther) {
 
 // Mode bytes the printer does not know are errors, also where nothing would print.
 TEST_F(PrinterTest, FlagsModesItDoesNotKnow) {
-    const Bytes jobs[] = {
-        {0x1C, 0x70, 0x01, 0x07}, {0x1C, 0x70, 0x09, 0x34}, {0x1B, 0x61, 0x03}, {0x1B, 0x6F, 0x02}};
+    const Bytes jobs[] = {{0x1C, 0x70, 0x01, 0x07}, {0x1C, 0x70, 0x09, 0x34}, {0x1B, 0x61, 0x03},
+                          {0x1B, 0x6F, 0x02},       {0x1B, 0x4D, 0x02},       {0x1D, 0x77, 0x00},
+                          {0x1D, 0x77, 0x07},       {0x1D, 0x68, 0x00}};
     for (const Bytes& job : jobs) {
         EXPECT_EQ(Run(job).errors, 1) << static_cast<int>(job[1]);
         EXPECT_TRUE(receipts_.receipts.empty());
     }
-    EXPECT_EQ(Errors(), 4);
+    EXPECT_EQ(Errors(), 8);
     EXPECT_TRUE(Logged(R"("error":"bad argument")"));
+}
+
+TEST(FontTest, GlyphsSitInTheirCellsAndOtherCodesAreBoxes) {
+    const auto in = [](int v, int low, int high) { return v >= low && v <= high; };
+    // "I": its middle column whole, the two beside it at the top and bottom;
+    // font A draws each glyph dot as 2 x 3 dots from (1, 1).
+    EXPECT_TRUE(test::SameDots(Character('I', Font::kA), 12, 24, [&](int x, int y) {
+        const bool ends = in(y, 1, 3) || in(y, 19, 21);
+        return (in(x, 5, 6) && in(y, 1, 21)) || ((in(x, 3, 4) || in(x, 7, 8)) && ends);
+    }));
+    // Font B draws them as 1 x 2 dots from (2, 1): a box is the glyph's frame.
+    EXPECT_TRUE(test::SameDots(Character(0xA5, Font::kB), 9, 17, [&](int x, int y) {
+        const bool frame = x == 2 || x == 6 || in(y, 1, 2) || in(y, 13, 14);
+        return in(x, 2, 6) && in(y, 1, 14) && frame;
+    }));
+    EXPECT_TRUE(test::SameDots(Character(' ', Font::kA), 12, 24, [](int, int) { return false; }));
+}
+
+// Characters go on the line from the ESC $ position, in the font of ESC M or
+// ESC ! and the sizes of ESC !; a full line goes on to the next.
+TEST_F(PrinterTest, TextPrintsInItsFontAndSize) {
+    Run(Bytes{'I',  0x1B, 0x24, 100,  0,    'I', 0x1B, 0x4D, 0x01, 'I',  0xA5,
+              0x1B, 0x21, 0x30, 0x1B, 0x24, 200, 0,    '-',  0x0A, 0x1B, 0x69});
+    Picture expected(576, 48);
+    expected.Draw(Character('I', Font::kA), 0, 0);
+    expected.Draw(Character('I', Font::kA), 100, 0);
+    expected.Draw(Character('I', Font::kB), 112, 0);
+    expected.Draw(Character(0xA5, Font::kB), 121, 0);
+    expected.Draw(Character('-', Font::kA), 200, 0, 2, 2);  // ESC ! 0x30: font A, doubled
+    ASSERT_EQ(receipts_.receipts.size(), 1u);
+    EXPECT_TRUE(receipts_.receipts[0] == expected);
+
+    config_.paperWidth = 30;
+    printer_.reset();
+    Run(Bytes{'A', 'B', 'C', 0x1B, 0x69});
+    Picture wrapped(30, kDefaultLineSpacing + 24);
+    wrapped.Draw(Character('A', Font::kA), 0, 0);
+    wrapped.Draw(Character('B', Font::kA), 12, 0);
+    wrapped.Draw(Character('C', Font::kA), 0, kDefaultLineSpacing);
+    ASSERT_EQ(receipts_.receipts.size(), 2u);
+    EXPECT_TRUE(receipts_.receipts[1] == wrapped);
+    EXPECT_EQ(Errors(), 0);
+}
+
+// A barcode is its data's bits as modules of GS w dots, GS h high, on the
+// line from the ESC $ position; both forms of GS k.
+TEST_F(PrinterTest, BarcodesPrintAsBarsOfTheirModuleWidth) {
+    Run(Bytes{0x1D, 0x77, 0x02, 0x1D, 0x68, 10,   0x1D, 0x6B, 0x49, 0x01, 0xF0, 0x1B, 0x24,
+              50,   0,    0x1D, 0x6B, 0x04, 0x81, 0x00, 0x1B, 0x4A, 0x00, 0x1B, 0x69});
+    ASSERT_EQ(receipts_.receipts.size(), 1u);
+    EXPECT_TRUE(test::SameDots(receipts_.receipts[0], 576, 10, [](int x, int) {
+        return x < 8 || x == 50 || x == 51 || x == 64 || x == 65;
+    }));
+    EXPECT_TRUE(Logged(R"("command":"GS k","m":73,"n":1,"data":"\u00f0","width":16,"height":10)"));
+    EXPECT_EQ(Errors(), 0);
 }
 
 TEST_F(PrinterTest, ReceiptStopsAtTheLengthLimit) {
