@@ -46,6 +46,8 @@ class SpoolScratch final : public ScratchStorage {
     // `systemDirectory`: none when the system could not say it.
     SpoolScratch(std::optional<std::wstring> systemDirectory, DWORD processId, DWORD jobId,
                  FirstError& errors);
+    // Also when a job ends by an exception.
+    ~SpoolScratch() override { Remove(); }
     ScratchCreation Create() override;
     ScratchFile& FileA() override { return a_; }
     ScratchFile& FileB() override { return b_; }
