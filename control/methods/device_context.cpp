@@ -1,0 +1,9 @@
+#include "device_context.h"
+
+namespace zelmar {
+
+DeviceContext HostDeviceContext(MessageSink& messages) {
+    return {links::SystemClock(), links::HostSystem(), messages, links::SystemSpooler()};
+}
+
+}  // namespace zelmar
