@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <ole2.h>
+#include <winspool.h>
 #include <wrl/client.h>
 
 #include <cstdint>
@@ -53,6 +54,11 @@ struct LibraryFreer {
     void operator()(HMODULE module) const { FreeLibrary(module); }
 };
 using UniqueLibrary = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryFreer>;
+
+struct PrinterCloser {
+    void operator()(HANDLE printer) const { ClosePrinter(printer); }
+};
+using UniquePrinter = std::unique_ptr<void, PrinterCloser>;
 
 struct KeyCloser {
     void operator()(HKEY key) const { RegCloseKey(key); }

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "identity.h"
+#include "methods/driver_methods.h"
 #include "methods/image_methods.h"
 #include "module.h"
 #include "resource.h"
@@ -152,10 +153,9 @@ STDMETHODIMP CZelmarCtrl::FileUpload(BSTR FileName, BSTR NVImage, LONG NVSelect,
                                      SHORT SelectMargin, LONG* status) {
     if (!status) return E_POINTER;
     return win32::Guarded([&] {
-        const ProgressFn progress = [this](std::int32_t data) { events_.Fire(data); };
         *status = zelmar::FileUpload(
             win32::SystemCodePageText(FileName), win32::SystemCodePageText(NVImage), NVSelect,
-            {ImageMode, Brightness, Rotation}, SelectType, SelectMargin, progress);
+            {ImageMode, Brightness, Rotation}, SelectType, SelectMargin, Progress());
         return S_OK;
     });
 }
@@ -211,13 +211,28 @@ STDMETHODIMP CZelmarCtrl::PrinterSaveTCPIP(LONG, BSTR, BSTR, SHORT, SHORT, SHORT
     return NoLink(status);
 }
 
-STDMETHODIMP CZelmarCtrl::PrintDriverUpload(BSTR, BSTR, BSTR, BSTR, SHORT, SHORT, SHORT, SHORT,
-                                            SHORT, LONG* status) {
-    return NoLink(status);
+STDMETHODIMP CZelmarCtrl::PrintDriverUpload(BSTR strPrinter, BSTR strNVImage, BSTR, BSTR,
+                                            SHORT TopLogo, SHORT BottomLogo, SHORT ImageMode,
+                                            SHORT Brightness, SHORT Rotation, LONG* status) {
+    if (!status) return E_POINTER;
+    return win32::Guarded([&] {
+        Messages messages = MessagesHere();
+        *status = zelmar::PrintDriverUpload(
+            HostDeviceContext(messages), win32::SystemCodePageText(strPrinter),
+            win32::SystemCodePageText(strNVImage), TopLogo, BottomLogo,
+            {ImageMode, Brightness, Rotation}, Progress());
+        return S_OK;
+    });
 }
 
-STDMETHODIMP CZelmarCtrl::EraserAll(BSTR, SHORT, LONG* status) {
-    return NoLink(status);
+STDMETHODIMP CZelmarCtrl::EraserAll(BSTR strPrinter, SHORT Mode, LONG* status) {
+    if (!status) return E_POINTER;
+    return win32::Guarded([&] {
+        Messages messages = MessagesHere();
+        *status = zelmar::EraserAll(HostDeviceContext(messages),
+                                    win32::SystemCodePageText(strPrinter), Mode, Progress());
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CZelmarCtrl::EnumConnectionPoints(IEnumConnectionPoints** out) {

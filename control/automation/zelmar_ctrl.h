@@ -10,6 +10,7 @@
 #include <olectl.h>
 
 #include "dispatch.h"
+#include "engine/command_stream.h"
 #include "events.h"
 #include "messages.h"
 #include "win32/owners.h"
@@ -55,8 +56,8 @@ class CZelmarCtrl final : public IDispatch,
     STDMETHODIMP FileLoad(BSTR FileName, LONG* status) override;
     STDMETHODIMP AboutBox() override;
 
-    // IZelmarMethods: the device methods, which report "no link" until the
-    // links exist.
+    // IZelmarMethods: the device methods. The direct links report "no link"
+    // until they exist.
     STDMETHODIMP Print(LONG, BSTR, LONG, LONG, LONG, LONG, LONG, LONG, LONG, LONG,
                        LONG* status) override;
     STDMETHODIMP PrintTCPIP(LONG, BSTR, BSTR, LONG, LONG, LONG, LONG* status) override;
@@ -146,6 +147,10 @@ class CZelmarCtrl final : public IDispatch,
 
     HRESULT ActivateInPlace(IOleClientSite* site);
     Messages MessagesHere() const { return Messages(window_.get()); }
+    // Raises Progress(data) on the sinks connected now.
+    ProgressFn Progress() {
+        return [this](std::int32_t data) { events_.Fire(data); };
+    }
 
     LONG references_ = 1;
     MethodDispatcher dispatcher_;

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <ostream>
 
+#include "links/spooler.h"
+#include "methods/driver_methods.h"
 #include "methods/image_methods.h"
 #include "options.h"
 #include "terminal.h"
@@ -171,6 +173,68 @@ int RunFileLoad(const Command& command, const std::vector<std::string>& args, st
     return kOk;
 }
 
+// The driver methods' context on this platform; false, with the reason said,
+// where there is no print spooler.
+bool DriverLinkHere(const Command& command, std::ostream& err) {
+    if (links::SystemSpooler()) return true;
+    err << "zelmar " << command.name
+        << ": the printer-driver link needs Windows: printer queues and their drivers are "
+           "Windows's\n";
+    return false;
+}
+
+int RunDriverUpload(const Command& command, const std::vector<std::string>& args, std::ostream& out,
+                    std::ostream& err) {
+    Options options;
+    ImageOptions image;
+    AddImageOptions(options, image);
+    std::string printer, top, bottom;
+    bool topGiven = false, bottomGiven = false;
+    options.AddText("printer", &printer);
+    options.AddText("top", &top, &topGiven);
+    options.AddText("bottom", &bottom, &bottomGiven);
+    std::vector<std::string> none;
+    if (int stop = ParseOrStop(command, options, args, 0, 0, none, out, err); stop >= 0) {
+        return stop;
+    }
+    if (printer.empty()) return UsageError(command, "--printer NAME is needed", err);
+    if (!topGiven && !bottomGiven) {
+        return UsageError(command, "give --top FILE, --bottom FILE or both", err);
+    }
+    if (!DriverLinkHere(command, err)) return kFailed;
+    // Top Logo first, as the definition numbers the images.
+    const std::string list = (topGiven ? top + "|" : "") + (bottomGiven ? bottom + "|" : "");
+    ProgressLine line(err, SplitImageList(list).size());
+    ProgressFn progress;
+    if (StderrIsTerminal()) progress = [&line](int32_t data) { line(data); };
+    StderrMessages messages(err);
+    const int32_t status =
+        PrintDriverUpload(HostDeviceContext(messages), printer, list, topGiven ? 1 : 0,
+                          bottomGiven ? 1 : 0, image, progress);
+    out << status << '\n';
+    return status == 0 ? kOk : kFailed;
+}
+
+int RunErase(const Command& command, const std::vector<std::string>& args, std::ostream& out,
+             std::ostream& err) {
+    Options options;
+    std::string printer;
+    bool printAll = false;
+    options.AddText("printer", &printer);
+    options.AddFlag("print-all", &printAll);
+    std::vector<std::string> none;
+    if (int stop = ParseOrStop(command, options, args, 0, 0, none, out, err); stop >= 0) {
+        return stop;
+    }
+    if (printer.empty()) return UsageError(command, "--printer NAME is needed", err);
+    if (!DriverLinkHere(command, err)) return kFailed;
+    StderrMessages messages(err);
+    const int32_t status =
+        EraserAll(HostDeviceContext(messages), printer, printAll ? 0 : 1, nullptr);
+    out << status << '\n';
+    return status == 0 ? kOk : kFailed;
+}
+
 const Command kCommands[] = {
     {"info", "print a BMP file's bits per pixel, height and width",
      " FILE\n"
@@ -207,6 +271,27 @@ const Command kCommands[] = {
      " FILE\n"
      "Shows FILE (on stderr), writes an empty Raster.bmp and prints the status 0.\n",
      RunFileLoad},
+    {"driver-upload", "write logos into the printer through its installed driver (Windows)",
+     " --printer NAME [--top FILE] [--bottom FILE] [--mode M] [--brightness B]\n"
+     "       [--rotation R]\n"
+     "Writes TempImage.out (the Top Logo, then the Bottom Logo, as NV images 1 and 2),\n"
+     "sends it to the first installed printer whose name is NAME as a raw document,\n"
+     "and tells its driver to print the logos given on every receipt. Prints the\n"
+     "status: 0 done, -1 the printer does not open (for the job, or for its settings\n"
+     "after the job went out), -4 nothing sent (an image does not load, a job file\n"
+     "cannot be written, the spooler refused the document) or the settings could not\n"
+     "be written, -5 no installed printer's name begins with NAME.\n"
+     "  --top FILE, --bottom FILE  the logos; at least one\n"
+     "  --mode, --brightness, --rotation  as for 'zelmar preview'\n"
+     "Exits 0 only for status 0.\n",
+     RunDriverUpload},
+    {"erase", "erase every NV image, or print them all, through the printer's driver (Windows)",
+     " --printer NAME [--print-all]\n"
+     "Sends TempErase.out (erase every NV image) and switches both logos off in the\n"
+     "driver's settings; with --print-all sends TempPrint.out instead (print NV\n"
+     "images 1 to 255) and leaves the settings. Prints the status, as\n"
+     "'zelmar driver-upload' does. Exits 0 only for status 0.\n",
+     RunErase},
 };
 
 void PrintOverview(std::ostream& out) {

@@ -6,6 +6,7 @@
 
 #include "bmp_builder.h"
 #include "engine/files.h"
+#include "links/spooler.h"
 #include "work_dir.h"
 
 namespace zelmar::cli {
@@ -93,6 +94,14 @@ TEST_F(CliTest, FileLoad) {
     EXPECT_EQ(test::ReadBytes(Path("Raster.bmp")).size(), 62u);
 }
 
+TEST_F(CliTest, TheDriverLinkNeedsWindows) {
+    if (links::SystemSpooler()) GTEST_SKIP() << "this platform has a print spooler";
+    EXPECT_EQ(Run({"driver-upload", "--printer", "NX-A11", "--top", Logo()}), kFailed);
+    EXPECT_NE(Err().find("the printer-driver link needs Windows"), std::string::npos) << Err();
+    EXPECT_EQ(Run({"erase", "--printer", "NX-A11"}), kFailed);
+    EXPECT_FALSE(test::FileExists(Path("TempErase.out")));
+}
+
 TEST_F(CliTest, UsageErrors) {
     struct Case {
         std::vector<std::string> args;
@@ -110,6 +119,10 @@ TEST_F(CliTest, UsageErrors) {
         {{"file-upload"}, "expected at least 1 argument(s), got 0"},
         {{"file-upload", "o", "a.bmp", "--list", "b|"}, "either with --list or as arguments"},
         {{"file-upload", "o", "--nv-select", "3000000000"}, "from -2147483648 to 2147483647"},
+        {{"driver-upload", "--top", "a.bmp"}, "--printer NAME is needed"},
+        {{"driver-upload", "--printer", "NX-A11"}, "give --top FILE, --bottom FILE or both"},
+        {{"driver-upload", "--printer", "NX-A11", "a.bmp"}, "expected 0 argument(s), got 1"},
+        {{"erase", "--printer", "NX-A11", "--print-all=1"}, "--print-all takes no value"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Run(c.args), kUsage) << c.message;
@@ -118,7 +131,8 @@ TEST_F(CliTest, UsageErrors) {
 }
 
 TEST_F(CliTest, HelpOnEveryCommand) {
-    for (const char* command : {"info", "preview", "file-upload", "file-load"}) {
+    for (const char* command :
+         {"info", "preview", "file-upload", "file-load", "driver-upload", "erase"}) {
         EXPECT_EQ(Run({command, "--help"}), kOk) << command;
         EXPECT_EQ(Out().rfind(std::string("usage: zelmar ") + command, 0), 0u) << Out();
     }
