@@ -22,6 +22,20 @@ bool IsBox(int id) {
     return id == IDC_ORIGINAL_BOX || id == IDC_PRINTED_BOX || id == IDC_SKETCH;
 }
 
+// The white boxes pass the drawing of their owner-drawn pictures on to the
+// window, which draws them.
+LRESULT CALLBACK BoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(box, GWLP_USERDATA));
+    if (message == WM_DRAWITEM) return SendMessageW(GetParent(box), message, wParam, lParam);
+    return CallWindowProcW(original, box, message, wParam, lParam);
+}
+
+void PassDrawingOn(HWND box) {
+    if (GetWindowLongPtrW(box, GWLP_USERDATA)) return;
+    SetWindowLongPtrW(box, GWLP_USERDATA, GetWindowLongPtrW(box, GWLP_WNDPROC));
+    SetWindowLongPtrW(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BoxProc));
+}
+
 // The page a control belongs to, by its id; -1 for the window's own.
 int PageOf(int id) {
     if (id / 100 == 11) return kPreviewTab;
@@ -42,7 +56,8 @@ int ComboId(Combo combo) {
 }  // namespace
 
 MainWindow::MainWindow(HINSTANCE instance)
-    : instance_(instance), presenter_(*this, {environment_, files_, ansi_}) {}
+    : instance_(instance),
+      presenter_(*this, {environment_, files_, ansi_, client_, dialog_, clock_}) {}
 
 MainWindow::~MainWindow() {
     site_.reset();
@@ -86,18 +101,27 @@ INT_PTR CALLBACK MainWindow::DialogProc(HWND window, UINT message, WPARAM wParam
 INT_PTR MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
+            dialog_.SetOwner(window_);
             Layout();
             return TRUE;
         case WM_COMMAND:
             Command(LOWORD(wParam), HIWORD(wParam));
             return TRUE;
-        case WM_NOTIFY: {
-            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-            if (header->idFrom == IDC_TAB && header->code == TCN_SELCHANGE) {
-                presenter_.TabSelected(TabCtrl_GetCurSel(Control(IDC_TAB)));
+        case WM_NOTIFY:
+            Notify(*reinterpret_cast<const NMHDR*>(lParam));
+            return TRUE;
+        case WM_DRAWITEM:
+            DrawPicture(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
+        case WM_HSCROLL:
+            // The slider has come to rest: released, clicked on its track,
+            // or moved by keyboard.
+            if (reinterpret_cast<HWND>(lParam) == Control(IDC_SLIDER) &&
+                LOWORD(wParam) == TB_ENDTRACK) {
+                presenter_.SliderSettled(
+                    static_cast<int>(SendMessageW(Control(IDC_SLIDER), TBM_GETPOS, 0, 0)));
             }
             return TRUE;
-        }
         case WM_CLOSE:
             Close();
             return TRUE;
@@ -114,11 +138,91 @@ INT_PTR MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void MainWindow::Command(int id, int code) {
-    if (id == IDC_CLOSE && code == BN_CLICKED) {
-        Close();
-    } else if (id == IDC_PRINTER && code == CBN_SELCHANGE) {
+    if (id == IDC_PRINTER && code == CBN_SELCHANGE) {
         presenter_.PrinterSelected(ComboBox_GetCurSel(Control(IDC_PRINTER)));
+        return;
     }
+    if (code != BN_CLICKED) return;
+    switch (id) {
+        case IDC_CLOSE:
+            return Close();
+        case IDC_TOP_ADD:
+            return presenter_.AddFile(Panel::kTop);
+        case IDC_BOTTOM_ADD:
+            return presenter_.AddFile(Panel::kBottom);
+        case IDC_TOP_REMOVE:
+            return presenter_.RemoveFile(Panel::kTop);
+        case IDC_BOTTOM_REMOVE:
+            return presenter_.RemoveFile(Panel::kBottom);
+        case IDC_MODE_NONE:
+            return presenter_.ImageModeClicked(0);
+        case IDC_MODE_DIFFUSION:
+            return presenter_.ImageModeClicked(1);
+        case IDC_LOGO_UPLOAD:
+            return presenter_.LogoUpload();
+        case IDC_ERASE_ALL:
+            return presenter_.EraseAll();
+        case IDC_PRINT_OUT:
+            return presenter_.PrintOut();
+        default:
+            return;
+    }
+}
+
+void MainWindow::Notify(const NMHDR& header) {
+    if (header.idFrom == IDC_TAB && header.code == TCN_SELCHANGE) {
+        presenter_.TabSelected(TabCtrl_GetCurSel(Control(IDC_TAB)));
+        return;
+    }
+    const Panel panel = header.idFrom == IDC_TOP_LIST ? Panel::kTop : Panel::kBottom;
+    if (header.idFrom != IDC_TOP_LIST && header.idFrom != IDC_BOTTOM_LIST) return;
+    if (header.code == NM_CLICK) {
+        // A click on a row, also on the row already selected.
+        const int row = reinterpret_cast<const NMITEMACTIVATE&>(header).iItem;
+        if (row >= 0) presenter_.RowSelected(panel, row);
+        return;
+    }
+    // A row chosen by keyboard; a click reports itself above.
+    if (header.code != LVN_ITEMCHANGED || filling_ || GetKeyState(VK_LBUTTON) < 0) return;
+    const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+    if ((change.uNewState & LVIS_SELECTED) && !(change.uOldState & LVIS_SELECTED)) {
+        presenter_.RowSelected(panel, change.iItem);
+    }
+}
+
+void MainWindow::DrawPicture(const DRAWITEMSTRUCT& item) {
+    const auto found = pictures_.find(static_cast<int>(item.CtlID));
+    const int width = item.rcItem.right - item.rcItem.left;
+    const int height = item.rcItem.bottom - item.rcItem.top;
+    if (found == pictures_.end() || !found->second || width <= 0 || height <= 0) {
+        FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        return;
+    }
+    // Stretched in memory, whole dots nearest first, then copied: the same
+    // pixels on every display driver.
+    BITMAP size = {};
+    GetObjectW(found->second.get(), sizeof size, &size);
+    BITMAPINFO canvasInfo = {};
+    canvasInfo.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    canvasInfo.bmiHeader.biWidth = width;
+    canvasInfo.bmiHeader.biHeight = -height;  // top-down
+    canvasInfo.bmiHeader.biPlanes = 1;
+    canvasInfo.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    const HDC canvas = CreateCompatibleDC(item.hDC);
+    const HBITMAP canvasBitmap =
+        CreateDIBSection(canvas, &canvasInfo, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ oldCanvas = SelectObject(canvas, canvasBitmap);
+    const HDC source = CreateCompatibleDC(item.hDC);
+    const HGDIOBJ oldSource = SelectObject(source, found->second.get());
+    SetStretchBltMode(canvas, COLORONCOLOR);
+    StretchBlt(canvas, 0, 0, width, height, source, 0, 0, size.bmWidth, size.bmHeight, SRCCOPY);
+    BitBlt(item.hDC, item.rcItem.left, item.rcItem.top, width, height, canvas, 0, 0, SRCCOPY);
+    SelectObject(source, oldSource);
+    DeleteDC(source);
+    SelectObject(canvas, oldCanvas);
+    DeleteObject(canvasBitmap);
+    DeleteDC(canvas);
 }
 
 void MainWindow::Close() {
@@ -159,6 +263,7 @@ void MainWindow::Layout() {
         POINT place = {placement.left, placement.top};
         if (IsBox(placement.origin)) {
             SetParent(control, controls_[placement.origin]);
+            PassDrawingOn(controls_[placement.origin]);
         } else if (placement.origin != 0) {
             place.x += origins[placement.origin].x;
             place.y += origins[placement.origin].y;
@@ -195,10 +300,13 @@ void MainWindow::HostControl(const Placement& site) {
         return;  // the window works without it; the control's methods then fail
     }
     site_ = std::make_unique<ControlSite>(window_, position);
-    if (FAILED(site_->Place(*control_.Get()))) {
+    Microsoft::WRL::ComPtr<IDispatch> methods;
+    if (FAILED(site_->Place(*control_.Get())) || FAILED(control_.As(&methods))) {
         site_.reset();
         control_.Reset();
+        return;
     }
+    client_.Attach(methods.Get());
 }
 
 HWND MainWindow::Control(int id) const {
@@ -311,6 +419,7 @@ void MainWindow::SetColumns(Panel panel, const std::vector<Column>& columns) {
 
 void MainWindow::SetRows(Panel panel, const std::vector<ListRow>& rows, int selected) {
     const HWND list = Control(ListId(panel));
+    filling_ = true;
     ListView_DeleteAllItems(list);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const int row = static_cast<int>(i);
@@ -330,6 +439,27 @@ void MainWindow::SetRows(Panel panel, const std::vector<ListRow>& rows, int sele
         ListView_SetItemState(list, selected, LVIS_SELECTED | LVIS_FOCUSED,
                               LVIS_SELECTED | LVIS_FOCUSED);
     }
+    filling_ = false;
+}
+
+bool MainWindow::ShowPicture(Item box, const std::string& path, int heightTwips, int widthTwips) {
+    const HWND image = Control(box);
+    const auto bitmap = static_cast<HBITMAP>(LoadImageW(
+        nullptr, Wide(path).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    pictures_[static_cast<int>(box)].reset(bitmap);
+    if (bitmap) {
+        SetWindowPos(image, nullptr, 0, 0, Pixels(widthTwips, false), Pixels(heightTwips, true),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    InvalidateRect(image, nullptr, TRUE);
+    UpdateWindow(image);
+    return bitmap != nullptr;
+}
+
+void MainWindow::ClearPicture(Item box) {
+    pictures_[static_cast<int>(box)].reset();
+    InvalidateRect(Control(box), nullptr, TRUE);
+    UpdateWindow(Control(box));
 }
 
 Answer MainWindow::Show(const Message& message) {

@@ -12,8 +12,10 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <type_traits>
 #include <vector>
 
+#include "control_client.h"
 #include "control_site.h"
 #include "main_view.h"
 #include "platform.h"
@@ -44,6 +46,8 @@ class MainWindow final : public MainView {
     void Centre() override;
     void SetColumns(Panel panel, const std::vector<Column>& columns) override;
     void SetRows(Panel panel, const std::vector<ListRow>& rows, int selected) override;
+    bool ShowPicture(Item box, const std::string& path, int heightTwips, int widthTwips) override;
+    void ClearPicture(Item box) override;
     Answer Show(const Message& message) override;
 
   private:
@@ -56,6 +60,8 @@ class MainWindow final : public MainView {
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void Command(int id, int code);
+    void Notify(const NMHDR& header);
+    void DrawPicture(const DRAWITEMSTRUCT& item);
     void Close();
 
     void Layout();
@@ -70,6 +76,9 @@ class MainWindow final : public MainView {
     Win32Environment environment_;
     Win32Files files_;
     Win32AnsiText ansi_;
+    ControlClient client_;
+    Win32FileDialog dialog_;
+    Win32Clock clock_;
     Presenter presenter_;
     HWND window_ = nullptr;
     int dpiX_ = 96, dpiY_ = 96;
@@ -77,6 +86,11 @@ class MainWindow final : public MainView {
     std::map<int, HWND> controls_;
     std::set<int> hidden_;
     int tab_ = 0;
+    bool filling_ = false;  // the presenter is filling a list view
+    struct BitmapDeleter {
+        void operator()(HBITMAP bitmap) const { DeleteObject(bitmap); }
+    };
+    std::map<int, std::unique_ptr<std::remove_pointer_t<HBITMAP>, BitmapDeleter>> pictures_;
     Microsoft::WRL::ComPtr<IOleObject> control_;
     std::unique_ptr<ControlSite> site_;
 };

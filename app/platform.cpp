@@ -1,5 +1,6 @@
 #include "platform.h"
 
+#include <commdlg.h>
 #include <winspool.h>
 
 #include <limits>
@@ -132,6 +133,23 @@ bool Win32Files::Remove(const std::string& path) {
 bool Win32Files::IsPresentFile(const std::string& path) const {
     const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::optional<ChosenFile> Win32FileDialog::OpenLogo(const std::string& initialFolder) {
+    std::vector<wchar_t> path(32768), title(MAX_PATH);
+    const std::wstring folder = Wide(initialFolder);
+    OPENFILENAMEW dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner_;
+    dialog.lpstrFilter = L"Logo File (*.bmp)\0*.bmp\0";
+    dialog.lpstrFile = path.data();
+    dialog.nMaxFile = static_cast<DWORD>(path.size());
+    dialog.lpstrFileTitle = title.data();
+    dialog.nMaxFileTitle = static_cast<DWORD>(title.size());
+    dialog.lpstrInitialDir = folder.c_str();
+    dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (!GetOpenFileNameW(&dialog)) return std::nullopt;
+    return ChosenFile{Utf8(path.data()), Utf8(title.data())};
 }
 
 std::optional<std::string> Win32AnsiText::Encode(const std::string& text) const {

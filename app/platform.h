@@ -35,4 +35,21 @@ class Win32AnsiText : public AnsiText {
     std::string Decode(const std::string& ansi) const override;
 };
 
+// The common open-file dialog, owned by the main window. It leaves the
+// process's current directory alone: the control writes its working files
+// there.
+class Win32FileDialog : public FileDialog {
+  public:
+    void SetOwner(HWND owner) { owner_ = owner; }
+    std::optional<ChosenFile> OpenLogo(const std::string& initialFolder) override;
+
+  private:
+    HWND owner_ = nullptr;
+};
+
+class Win32Clock : public Clock {
+  public:
+    void Wait(int milliseconds) override { Sleep(static_cast<DWORD>(milliseconds)); }
+};
+
 }  // namespace orvenna

@@ -120,6 +120,12 @@ class MainView {
     virtual void SetColumns(Panel panel, const std::vector<Column>& columns) = 0;
     // `selected`: 0-based row to select, -1 none.
     virtual void SetRows(Panel panel, const std::vector<ListRow>& rows, int selected) = 0;
+    // Shows the picture file `path` in an image box (kOriginalImage or
+    // kPrintedImage), stretched to the size given; false, and the box empty,
+    // when it does not load.
+    virtual bool ShowPicture(Item box, const std::string& path, int heightTwips,
+                             int widthTwips) = 0;
+    virtual void ClearPicture(Item box) = 0;
     // A modal box; the user's answer.
     virtual Answer Show(const Message& message) = 0;
 };

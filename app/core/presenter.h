@@ -10,11 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "jobs.h"
 #include "language.h"
 #include "logo_files.h"
 #include "main_view.h"
 #include "services.h"
 #include "settings.h"
+#include "texts.h"
 
 namespace orvenna {
 
@@ -22,6 +24,9 @@ struct Services {
     const Environment& environment;
     Files& files;
     const AnsiText& ansi;
+    LogoControl& control;
+    FileDialog& dialog;
+    Clock& clock;
 };
 
 class Presenter {
@@ -41,6 +46,17 @@ class Presenter {
     // User events.
     void PrinterSelected(int index);
     void TabSelected(int index);
+    void AddFile(Panel panel);
+    void RemoveFile(Panel panel);
+    // A row of a list view became the selected one (0-based; -1 none).
+    void RowSelected(Panel panel, int row);
+    void ImageModeClicked(int index);
+    // The slider came to rest at `position` (mouse released, track clicked,
+    // keyboard).
+    void SliderSettled(int position);
+    void LogoUpload();
+    void EraseAll();
+    void PrintOut();
 
     // For the window and the tests.
     Language CurrentLanguage() const { return language_; }
@@ -55,6 +71,7 @@ class Presenter {
     const LogoFiles* Collection(Panel panel) const {
         return panel == Panel::kTop ? top_.get() : bottom_.get();
     }
+    const std::string& PreviewName() const { return previewName_; }
 
     static constexpr int kSliderMaximum = 10;
 
@@ -79,6 +96,25 @@ class Presenter {
     void SetOption(Panel panel, bool on);
     void SetToneControls(bool enabled);
     bool HasRows(Panel panel) const;
+    // The selected record's position (1-based): the first when no row is
+    // selected; 0 for an empty list.
+    int SelectedRecord(Panel panel) const;
+    bool& CurrentFlag(Panel panel) {
+        return panel == Panel::kTop ? topListCurrent_ : bottomListCurrent_;
+    }
+    int OptionValue(Panel panel) const { return panel == Panel::kTop ? topLogo_ : bottomLogo_; }
+    // The list the preview panel works on: the top list wins.
+    std::optional<Panel> CurrentList() const;
+    bool ShowOriginal(Panel panel, int record);
+    void ShowPrinted(Panel panel, int record);
+    void PreviewList(Panel panel);
+    void SetSizeLabels(Panel panel, const std::string& height, const std::string& width);
+    // Whether the chosen file may join a list; says why not.
+    bool Accept(const ChosenFile& file, int32_t bitsPixel, int32_t height, int32_t width);
+    std::string UploadString(Panel panel) const;
+    std::string PrinterName() const;
+    bool Confirmed(TextId question, TextId caption);
+    void Report(Job job, int32_t status);
 
     MainView& view_;
     Services services_;
@@ -92,6 +128,8 @@ class Presenter {
     int topLogo_ = 0, bottomLogo_ = 0;
     int imageMode_ = 0, brightness_ = 0, rotation_ = 0;
     bool topListCurrent_ = false, bottomListCurrent_ = false;
+    std::string previewName_;
+    int printedHeightTwips_ = 0, printedWidthTwips_ = 0;
 };
 
 }  // namespace orvenna

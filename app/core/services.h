@@ -3,6 +3,7 @@
 // Text is UTF-8 throughout; only profile files hold the ANSI code page.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,6 +44,46 @@ class AnsiText {
     // form there (a best-fit substitute would name another file).
     virtual std::optional<std::string> Encode(const std::string& text) const = 0;
     virtual std::string Decode(const std::string& ansi) const = 0;
+};
+
+// The Zelmar control's methods that the window calls, by dispatch id. Text
+// is UTF-8 here; the control takes the host's wide text.
+class LogoControl {
+  public:
+    virtual ~LogoControl() = default;
+    // 0 with the outputs set; -1 (outputs untouched) when the file is not a
+    // readable bitmap or the control cannot be reached.
+    virtual int32_t BitmapInfo(const std::string& path, int32_t& bitsPixel, int32_t& height,
+                               int32_t& width) = 0;
+    // The picture to show; empty when there is none.
+    virtual std::string Preview(const std::string& path, int imageMode, int brightness,
+                                int rotation) = 0;
+    // The status numbers of the device methods; -1 when the control cannot
+    // be reached.
+    virtual int32_t PrintDriverUpload(const std::string& printer, const std::string& images,
+                                      const std::string& top, const std::string& bottom,
+                                      int topLogo, int bottomLogo, int imageMode, int brightness,
+                                      int rotation) = 0;
+    virtual int32_t EraserAll(const std::string& printer, int mode) = 0;
+};
+
+struct ChosenFile {
+    std::string path;   // the full path
+    std::string title;  // the name without its folder
+};
+
+// The common open-file dialog for a logo ("Logo File (*.bmp)").
+class FileDialog {
+  public:
+    virtual ~FileDialog() = default;
+    // Nothing when the user cancels.
+    virtual std::optional<ChosenFile> OpenLogo(const std::string& initialFolder) = 0;
+};
+
+class Clock {
+  public:
+    virtual ~Clock() = default;
+    virtual void Wait(int milliseconds) = 0;
 };
 
 }  // namespace orvenna

@@ -122,6 +122,26 @@ const Table<TextId>& EnglishTexts() {
         {TextId::kHeightPrefix, "Height : "},
         {TextId::kWidthPrefix, "Width : "},
         {TextId::kWidthClearedPrefix, "Width  : "},
+        {TextId::kNoMoreFiles, "Don't read files any more."},
+        {TextId::kSelectColour, "Select Color bitmap file."},
+        {TextId::kOutOfRange, "Out of range bitmap file."},
+        {TextId::kNameNotInCodePage,
+         "This file name cannot be written in the system's code page, in which the logo lists "
+         "are kept. Rename the file or its folder and add it again:"},
+        {TextId::kRemoveQuestion, "Do you want to remove all of the selection?"},
+        {TextId::kUploadQuestion,
+         "Logo files are written in the NV image area of the device. Continue it?"},
+        {TextId::kEraseQuestion, "NV image all Delete. Continue it?"},
+        {TextId::kEraseCaption, "Delete"},
+        {TextId::kWriteDone,
+         "Upload finished, and Writing of bit image completed.\r\nLogo becomes available after "
+         "the reset of a device."},
+        {TextId::kEraseDone,
+         "Upload finished, and Cleaning of NV Image completed.\r\nLogo becomes available after "
+         "the reset of a device."},
+        {TextId::kSampleDone, "Sample Printing Success."},
+        {TextId::kCommunicationError, "Communication error. Can not be transmitted."},
+        {TextId::kCheckDriver, "Please Check Printer Driver. Can not be transmitted."},
     };
     return table;
 }

@@ -23,6 +23,19 @@ enum class TextId {
     kHeightPrefix,
     kWidthPrefix,
     kWidthClearedPrefix,
+    kNoMoreFiles,
+    kSelectColour,
+    kOutOfRange,
+    kNameNotInCodePage,
+    kRemoveQuestion,
+    kUploadQuestion,
+    kEraseQuestion,
+    kEraseCaption,
+    kWriteDone,
+    kEraseDone,
+    kSampleDone,
+    kCommunicationError,
+    kCheckDriver,
 };
 
 // The caption a control is created with (English), or its Korean relabel.

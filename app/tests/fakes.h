@@ -38,8 +38,15 @@ class FakeView : public MainView {
         rows[panel] = list;
         selectedRow[panel] = selected;
     }
+    bool ShowPicture(Item box, const std::string& path, int heightTwips, int widthTwips) override {
+        const bool loads = loadable.count(path) > 0;
+        pictures[box] = loads ? Picture{path, heightTwips, widthTwips} : Picture{};
+        return loads;
+    }
+    void ClearPicture(Item box) override { pictures[box] = Picture{}; }
     Answer Show(const Message& message) override {
         shown.push_back(message);
+        if (log) log->push_back("message: " + message.text);
         if (answers.empty()) return message.buttons == Buttons::kOk ? Answer::kOk : Answer::kNo;
         const Answer answer = answers.front();
         answers.pop_front();
@@ -64,6 +71,82 @@ class FakeView : public MainView {
     std::map<Panel, int> selectedRow;
     std::vector<Message> shown;
     std::deque<Answer> answers;  // for questions, in order; then No
+
+    struct Picture {
+        std::string path;
+        int heightTwips = 0, widthTwips = 0;
+        bool operator==(const Picture& other) const {
+            return path == other.path && heightTwips == other.heightTwips &&
+                   widthTwips == other.widthTwips;
+        }
+    };
+    std::map<Item, Picture> pictures;  // an empty path: the box is empty
+    std::set<std::string> loadable;    // picture files that load
+    std::vector<std::string>* log = nullptr;
+};
+
+// The control: bitmaps it knows, the picture Preview writes, the status the
+// device methods return; every call recorded.
+class FakeControl : public LogoControl {
+  public:
+    struct Bitmap {
+        int32_t bitsPixel, height, width;
+    };
+    int32_t BitmapInfo(const std::string& path, int32_t& bitsPixel, int32_t& height,
+                       int32_t& width) override {
+        const auto found = bitmaps.find(path);
+        if (found == bitmaps.end()) return -1;
+        bitsPixel = found->second.bitsPixel;
+        height = found->second.height;
+        width = found->second.width;
+        return 0;
+    }
+    std::string Preview(const std::string& path, int imageMode, int brightness,
+                        int rotation) override {
+        previews.push_back(path + " " + std::to_string(imageMode) + " " +
+                           std::to_string(brightness) + " " + std::to_string(rotation));
+        return bitmaps.count(path) ? previewResult : std::string();
+    }
+    int32_t PrintDriverUpload(const std::string& printer, const std::string& images,
+                              const std::string& top, const std::string& bottom, int topLogo,
+                              int bottomLogo, int imageMode, int brightness,
+                              int rotation) override {
+        calls.push_back("PrintDriverUpload " + printer + " [" + images + "] [" + top + "] [" +
+                        bottom + "] " + std::to_string(topLogo) + std::to_string(bottomLogo) + " " +
+                        std::to_string(imageMode) + " " + std::to_string(brightness) + " " +
+                        std::to_string(rotation));
+        return status;
+    }
+    int32_t EraserAll(const std::string& printer, int mode) override {
+        calls.push_back("EraserAll " + printer + " " + std::to_string(mode));
+        return status;
+    }
+
+    std::map<std::string, Bitmap> bitmaps;
+    std::string previewResult = "C:\\Work\\Temp.bmp";
+    int32_t status = 0;
+    std::vector<std::string> previews, calls;
+};
+
+class FakeDialog : public FileDialog {
+  public:
+    std::optional<ChosenFile> OpenLogo(const std::string& initialFolder) override {
+        folders.push_back(initialFolder);
+        if (chosen.empty()) return std::nullopt;
+        ChosenFile file = chosen.front();
+        chosen.pop_front();
+        return file;
+    }
+    std::deque<ChosenFile> chosen;  // then Cancel
+    std::vector<std::string> folders;
+};
+
+class FakeClock : public Clock {
+  public:
+    void Wait(int milliseconds) override {
+        if (log) log->push_back("wait " + std::to_string(milliseconds));
+    }
+    std::vector<std::string>* log = nullptr;
 };
 
 class FakeEnvironment : public Environment {

@@ -1,37 +1,10 @@
 // The window logic from start-up to closing, against a fake window.
 #include <gtest/gtest.h>
 
-#include "fakes.h"
-#include "presenter.h"
+#include "presenter_fixture.h"
 
 namespace orvenna::test {
 namespace {
-
-constexpr char kSettings[] = "C:\\Orvenna\\Orvenna.ini";
-constexpr char kTop[] = "C:\\Orvenna\\TopLogo.ini";
-constexpr char kBottom[] = "C:\\Orvenna\\BottomLogo.ini";
-
-class PresenterTest : public ::testing::Test {
-  protected:
-    void SetUp() override { environment_.printers = {"NX-A60", "ZORAVE DOZUZIZ ADOREDU"}; }
-    Presenter& Start() {
-        presenter_.Create();
-        presenter_.Start();
-        return presenter_;
-    }
-    void StoreSettings(const std::string& lines) { files_.files[kSettings] = "[LOGO]\r\n" + lines; }
-    void StoreList(const char* file, const std::string& path) {
-        files_.files[file] = "[LOGO]\r\nLogofile1=" + path + "|" +
-                             path.substr(path.rfind('\\') + 1) + "|4800|96|400\r\n";
-        files_.logos.insert(path);
-    }
-
-    FakeView view_;
-    FakeEnvironment environment_;
-    MemoryFiles files_;
-    Latin1 ansi_;
-    Presenter presenter_{view_, {environment_, files_, ansi_}};
-};
 
 TEST_F(PresenterTest, EnglishStartWithTheTopListOnly) {
     environment_.printers = {"NX-A11", "NX-A60", "nx-a60", "ZORAVE DOZUZIZ ADOREDU"};
@@ -115,7 +88,7 @@ TEST_F(PresenterTest, StoredPositionsAreRestored) {
         FakeView view;
         MemoryFiles files;
         files.files[kSettings] = "[LOGO]\r\n" + c.stored;
-        Presenter presenter(view, {environment_, files, ansi_});
+        Presenter presenter(view, {environment_, files, ansi_, control_, dialog_, clock_});
         presenter.Create();
         presenter.Start();
         EXPECT_EQ(view.Selected(Combo::kPrinter), c.printer) << c.stored;
@@ -202,7 +175,7 @@ TEST_F(PresenterTest, NoMatchingDriverLeavesTheBareState) {
         files.files[kSettings] = "[LOGO]\r\nPrinter=1\r\n";
         environment_.codePage = codePage;
         environment_.printers = printers;
-        Presenter presenter(view, {environment_, files, ansi_});
+        Presenter presenter(view, {environment_, files, ansi_, control_, dialog_, clock_});
         presenter.Create();
         presenter.Start();
         ASSERT_EQ(view.shown.size(), 1u);
