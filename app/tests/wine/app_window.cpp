@@ -12,9 +12,12 @@ namespace {
 
 constexpr int kMessageText = 0xFFFF;
 
+// The common open-file dialog's file name box.
+constexpr int kFileNameBox = 0x47C;
+
 struct Search {
     DWORD process;
-    bool messageBox;
+    int childId;  // the dialog that has this child
     HWND found;
 };
 
@@ -25,14 +28,11 @@ BOOL CALLBACK FindTopLevel(HWND window, LPARAM data) {
     if (process != search.process || !IsWindowVisible(window)) return TRUE;
     wchar_t className[16] = {};
     GetClassNameW(window, className, 16);
-    if (std::wstring(className) != L"#32770") return TRUE;
-    const bool isMessageBox = GetDlgItem(window, kMessageText) != nullptr;
-    const bool isMain = GetDlgItem(window, IDC_TAB) != nullptr;
-    if ((search.messageBox && isMessageBox) || (!search.messageBox && isMain)) {
-        search.found = window;
-        return FALSE;
+    if (std::wstring(className) != L"#32770" || !AppProcess::Find(window, search.childId)) {
+        return TRUE;
     }
-    return TRUE;
+    search.found = window;
+    return FALSE;
 }
 
 struct ChildSearch {
@@ -126,16 +126,43 @@ AppProcess::~AppProcess() {
     CloseHandle(process_.hProcess);
 }
 
-HWND AppProcess::MainWindow() {
-    Search search = {process_.dwProcessId, false, nullptr};
-    WaitFor([&] { return !EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&search)); });
+HWND AppProcess::Dialog(int childId) {
+    Search search = {process_.dwProcessId, childId, nullptr};
+    WaitFor([&] {
+        EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+    });
     return search.found;
 }
 
+HWND AppProcess::MainWindow() {
+    return Dialog(IDC_TAB);
+}
+
 HWND AppProcess::MessageBox() {
-    Search search = {process_.dwProcessId, true, nullptr};
-    WaitFor([&] { return !EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&search)); });
-    return search.found;
+    return Dialog(kMessageText);
+}
+
+bool AppProcess::ChooseFile(const std::string& path) {
+    const HWND dialog = Dialog(kFileNameBox);
+    if (!dialog) return false;
+    const std::wstring name(path.begin(), path.end());
+    SendMessageW(Find(dialog, kFileNameBox), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    return WaitFor([&] { return !IsWindow(dialog); });
+}
+
+void AppProcess::ClickRow(HWND list, int row) const {
+    Remote remote(process_.hProcess, sizeof(RECT));
+    RECT bounds = {LVIR_LABEL, 0, 0, 0};
+    remote.Write(bounds);
+    SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(remote.At()));
+    ReadProcessMemory(process_.hProcess, remote.At(), &bounds, sizeof bounds, nullptr);
+    const LPARAM at =
+        MAKELPARAM((bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2);
+    PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(list, WM_LBUTTONUP, 0, at);
 }
 
 bool AppProcess::WaitForExit() {

@@ -32,6 +32,11 @@ class AppProcess {
     HWND MainWindow();
     // A message box of the program (a dialog with the static 0xFFFF).
     HWND MessageBox();
+    // Answers the open-file dialog now showing with `path`; false when none
+    // came or it did not close.
+    bool ChooseFile(const std::string& path);
+    // Clicks a row of a list view with the mouse.
+    void ClickRow(HWND list, int row) const;
     // Waits until the program has ended; false on the time limit.
     bool WaitForExit();
 
@@ -51,6 +56,8 @@ class AppProcess {
   private:
     // A buffer in the program's memory for messages that carry pointers.
     class Remote;
+    // A dialog of the program that has a control `childId`.
+    HWND Dialog(int childId);
     template <typename TextItem>
     std::optional<std::wstring> TextThrough(HWND window, UINT message, WPARAM index, TextItem item,
                                             bool lengthResult = false) const;
