@@ -103,6 +103,22 @@ TEST_F(OrvennaTest, ChoosingTheSecondPrinterDropsUsb) {
     EXPECT_EQ(saved[2], "0");
 }
 
+TEST_F(OrvennaTest, TheSessionsEndSavesTheSettingsAndLists) {
+    Queues({"NX-A60"});
+    const std::string top = Picture("top.bmp", 16, 8);
+    const std::string list = "[LOGO]\r\nLogofile1=" + top + "|top.bmp|16|8|16\r\n";
+    WriteFile(Path("TopLogo.ini"), list + "Logofile2=" + Path("gone.bmp") + "|gone.bmp|8|8|8\r\n");
+    Start();
+    const HWND window = Main();
+    ASSERT_NE(window, nullptr);
+    // Log-off: the system asks, then says the session ends.
+    EXPECT_TRUE(SendMessageW(window, WM_QUERYENDSESSION, 0, 0));
+    SendMessageW(window, WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(ReadFile(Path("TopLogo.ini")), list);
+    EXPECT_NE(ReadFile(Path("Orvenna.ini")).find("HandShake=0"), std::string::npos);
+    CloseAndWait(window);
+}
+
 TEST_F(OrvennaTest, NoMatchingDriverLeavesTheBareStateAndItsFilesAlone) {
     Queues({"NX-A60 Copy", "NX-A11"});
     const std::string settings = "[LOGO]\r\nPrinter=0\r\nPort=3\r\n";
