@@ -1,7 +1,6 @@
 #include "tcp_endpoint.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <limits>
 
@@ -9,8 +8,21 @@ namespace zelmar::links {
 
 namespace {
 
+// The C locale's classes, whatever the process's locale.
 bool IsSpace(char c) {
-    return std::isspace(static_cast<unsigned char>(c)) != 0;
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The value of a digit in bases up to 16; 16 for anything else.
+unsigned DigitValue(char c) {
+    if (IsDigit(c)) return static_cast<unsigned>(c - '0');
+    if (c >= 'a' && c <= 'f') return static_cast<unsigned>(c - 'a' + 10);
+    if (c >= 'A' && c <= 'F') return static_cast<unsigned>(c - 'A' + 10);
+    return 16;
 }
 
 // One part of a dotted address: decimal, octal (0...) or hexadecimal (0x...).
@@ -26,15 +38,8 @@ bool ReadPart(const std::string& text, std::size_t& at, std::uint64_t& value) {
     const std::size_t start = at;
     value = 0;
     for (; at < text.size(); ++at) {
-        const auto c = static_cast<unsigned char>(text[at]);
-        unsigned digit;
-        if (std::isdigit(c)) {
-            digit = c - '0';
-        } else if (base == 16 && std::isxdigit(c)) {
-            digit = static_cast<unsigned>(std::tolower(c) - 'a' + 10);
-        } else {
-            break;
-        }
+        const unsigned digit = DigitValue(text[at]);
+        if (digit == 16 || (base != 16 && !IsDigit(text[at]))) break;
         if (digit >= base) return false;
         value = value * base + digit;
         if (value > 0xFFFFFFFFu) return false;
@@ -80,7 +85,7 @@ std::int64_t LeadingNumber(const std::string& text) {
     if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
     std::int64_t value = 0;
     constexpr std::int64_t kLimit = std::numeric_limits<std::int32_t>::max();
-    for (; at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])); ++at) {
+    for (; at < text.size() && IsDigit(text[at]); ++at) {
         value = std::min<std::int64_t>(value * 10 + (text[at] - '0'), kLimit + 1);
     }
     return negative ? -value : std::min(value, kLimit);

@@ -123,6 +123,10 @@ TEST_F(CliTest, UsageErrors) {
         {{"driver-upload", "--printer", "NX-A11"}, "give --top FILE, --bottom FILE or both"},
         {{"driver-upload", "--printer", "NX-A11", "a.bmp"}, "expected 0 argument(s), got 1"},
         {{"erase", "--printer", "NX-A11", "--print-all=1"}, "--print-all takes no value"},
+        {{"upload", "a.bmp"}, "give either --port NAME or --tcp ADDRESS:PORT"},
+        {{"print", "--port", "COM1", "--tcp", "a:1"}, "give either --port NAME or --tcp"},
+        {{"save-options", "--tcp", "127.0.0.1"}, "--tcp: '127.0.0.1' is not ADDRESS:PORT"},
+        {{"upload", "--port", "COM1", "--list", "a|", "b.bmp"}, "either with --list or as"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Run(c.args), kUsage) << c.message;
@@ -131,8 +135,8 @@ TEST_F(CliTest, UsageErrors) {
 }
 
 TEST_F(CliTest, HelpOnEveryCommand) {
-    for (const char* command :
-         {"info", "preview", "file-upload", "file-load", "driver-upload", "erase"}) {
+    for (const char* command : {"info", "preview", "file-upload", "file-load", "driver-upload",
+                                "erase", "upload", "print", "save-options"}) {
         EXPECT_EQ(Run({command, "--help"}), kOk) << command;
         EXPECT_EQ(Out().rfind(std::string("usage: zelmar ") + command, 0), 0u) << Out();
     }
