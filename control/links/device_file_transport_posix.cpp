@@ -43,6 +43,7 @@ class DeviceFile final : public PortFile {
             return false;
         }
         tcflush(fd.get(), TCIOFLUSH);  // where the device keeps queues
+        MakeRaw(fd.get());
         Attach(std::move(fd), fifo ? Kind::kWriteOnlyDevice : Kind::kDevice);
         return true;
     }
@@ -53,7 +54,7 @@ class DeviceFile final : public PortFile {
 }  // namespace
 
 std::unique_ptr<Transport> DeviceFileTransport(const std::string& port, bool) {
-    return std::make_unique<DeviceFile>(std::vector<std::string>{port});
+    return std::make_unique<DeviceFile>(std::vector<std::string>{DeviceOfPort(port)});
 }
 
 // The printers of the USB printer class, in their number's order.

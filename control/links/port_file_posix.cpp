@@ -9,9 +9,48 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
+#include <optional>
 #include <thread>
 
 namespace zelmar::links {
+
+namespace {
+
+// The number of "COM7" for the prefix "COM": 1 to 999, no leading zero.
+std::optional<int> PortNumber(const std::string& port, const char* prefix) {
+    if (port.size() < 4 || port.size() > 6 || port.compare(0, 3, prefix) != 0 || port[3] == '0') {
+        return std::nullopt;
+    }
+    int number = 0;
+    for (std::size_t i = 3; i < port.size(); ++i) {
+        if (port[i] < '0' || port[i] > '9') return std::nullopt;
+        number = number * 10 + (port[i] - '0');
+    }
+    return number;
+}
+
+}  // namespace
+
+std::string DeviceOfPort(const std::string& port) {
+    const std::optional<int> com = PortNumber(port, "COM");
+    const std::optional<int> lpt = PortNumber(port, "LPT");
+    if (!com && !lpt) return port;
+    if (const char* mapped = std::getenv(("ZELMAR_" + port).c_str()); mapped && *mapped) {
+        return mapped;
+    }
+    return com ? "/dev/ttyS" + std::to_string(*com - 1) : "/dev/lp" + std::to_string(*lpt - 1);
+}
+
+void MakeRaw(int fd) {
+    termios line{};
+    if (!isatty(fd) || tcgetattr(fd, &line) != 0) return;
+    const speed_t in = cfgetispeed(&line), out = cfgetospeed(&line);
+    cfmakeraw(&line);
+    cfsetispeed(&line, in);
+    cfsetospeed(&line, out);
+    tcsetattr(fd, TCSANOW, &line);
+}
 
 namespace {
 

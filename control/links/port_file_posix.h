@@ -14,6 +14,17 @@ namespace zelmar::links {
 
 using Deadline = std::chrono::steady_clock::time_point;
 
+// The device of a Windows port name: COM1, COM2, ... the serial ports
+// /dev/ttyS0, /dev/ttyS1, ..., LPT1, LPT2, ... the parallel ports /dev/lp0,
+// /dev/lp1, ..., unless the environment names another device for the port
+// (ZELMAR_COM1=/dev/ttyUSB0); any other name is a device path.
+std::string DeviceOfPort(const std::string& port);
+
+// A terminal line opened as a device file passes bytes unchanged: no echo,
+// no translation of line ends, no flow-control or signal characters. Its rate
+// stays as it was.
+void MakeRaw(int fd);
+
 Deadline DeadlineIn(std::uint64_t ms);
 
 // Waits until `fd` is ready for `events`, or reports an error or a hang-up,

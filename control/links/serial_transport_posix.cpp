@@ -2,8 +2,6 @@
 #include <sys/ioctl.h>
 #include <termios.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cerrno>
 
 #include "port_file_posix.h"
@@ -12,17 +10,6 @@
 namespace zelmar::links {
 
 namespace {
-
-// COM1, COM2, ... are the system's serial ports /dev/ttyS0, /dev/ttyS1, ...;
-// any other name is a device path.
-std::string DevicePath(const std::string& port) {
-    const std::string digits = port.size() > 3 ? port.substr(3) : "";
-    const bool numbered = port.compare(0, 3, "COM") == 0 && !digits.empty() && digits.size() <= 3 &&
-                          digits[0] != '0' && std::all_of(digits.begin(), digits.end(), [](char c) {
-                              return std::isdigit(static_cast<unsigned char>(c));
-                          });
-    return numbered ? "/dev/ttyS" + std::to_string(std::stoi(digits) - 1) : port;
-}
 
 std::optional<speed_t> LineSpeed(std::int32_t baudCode) {
     switch (BaudRate(baudCode).value_or(0)) {
@@ -66,7 +53,7 @@ class SerialPort final : public PortFile {
   public:
     SerialPort(const std::string& port, const SerialSettings& settings)
         : PortFile({WriteMillisecondsPerByte(settings.baudCode), 0, kReadIntervalMs}),
-          path_(DevicePath(port)),
+          path_(DeviceOfPort(port)),
           settings_(settings) {}
     ~SerialPort() override { Close(); }
 

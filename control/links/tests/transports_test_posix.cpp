@@ -103,6 +103,31 @@ TEST_F(PtyTest, ConfigureMakesTheLineRawWithItsSettings) {
     }
 }
 
+TEST_F(PtyTest, ATerminalOpenedAsADeviceFilePassesBytesUnchanged) {
+    termios before = Settings();  // cooked: line ends translated, echo on
+    cfsetspeed(&before, B19200);
+    ASSERT_EQ(tcsetattr(printer_.get(), TCSANOW, &before), 0);
+    const auto port = SystemPorts().DeviceFile(path_, false);
+    ASSERT_TRUE(port->Open().ok());
+    const termios after = Settings();
+    EXPECT_EQ(after.c_oflag & OPOST, 0u);
+    EXPECT_EQ(after.c_lflag & (ICANON | ECHO | ISIG), 0u);
+    EXPECT_EQ(after.c_iflag & (ICRNL | IXON), 0u);
+    EXPECT_EQ(cfgetospeed(&after), speed_t{B19200}) << "the rate stays";
+}
+
+TEST(PortNamesTest, WindowsPortNamesNameLinuxDevices) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"COM1", "/dev/ttyS0"}, {"COM12", "/dev/ttyS11"}, {"LPT2", "/dev/lp1"},
+        {"COM0", "COM0"},       {"COMA", "COMA"},         {"/dev/usb/lp0", "/dev/usb/lp0"},
+    };
+    for (const auto& [port, device] : cases) EXPECT_EQ(DeviceOfPort(port), device) << port;
+    // As Wine maps COM ports in its registry, the environment may name the device.
+    setenv("ZELMAR_COM3", "/dev/ttyUSB0", 1);
+    EXPECT_EQ(DeviceOfPort("COM3"), "/dev/ttyUSB0");
+    unsetenv("ZELMAR_COM3");
+}
+
 TEST_F(PtyTest, TheLineIsNotSharedWhileItIsOpen) {
     const auto exclusive = [this] {
         int state = -1;
