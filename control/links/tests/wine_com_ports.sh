@@ -16,15 +16,12 @@ if [ ! -x "$echo_program" ]; then
 fi
 
 ports="COM3 COM10"  # COM1 is the machine's own serial port: never used here
-lower() { echo "$1" | tr 'A-Z' 'a-z'; }
 work=$(mktemp -d)
 echo_pid=
 cleanup() {
     if [ -n "$echo_pid" ]; then kill "$echo_pid" 2>/dev/null || true; fi
-    for port in $ports; do
-        "$WINE" reg delete 'HKLM\Software\Wine\Ports' /v "$port" /f </dev/null >/dev/null 2>&1 || true
-        rm -f "$WINEPREFIX/dosdevices/$(lower "$port")"
-    done
+    # shellcheck disable=SC2086
+    unmap_wine_ports $ports
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -36,21 +33,7 @@ read -r line <"$work/line" || true
 [ -n "$line" ] || { echo "$echo_program made no pseudo-terminal" >&2; exit 1; }
 
 ensure_wine_prefix </dev/null >/dev/null 2>&1
-for port in $ports; do
-    "$WINE" reg add 'HKLM\Software\Wine\Ports' /v "$port" /d "$line" /f </dev/null >/dev/null 2>&1
-done
-# The server's services hold the output of its first command: none of it
-# goes to the test's output.
-stop_wineserver
-"$WINESERVER" -w
-start_wineserver </dev/null >/dev/null 2>&1
-for port in $ports; do
-    mapped=$(readlink "$WINEPREFIX/dosdevices/$(lower "$port")" || true)
-    if [ "$mapped" != "$line" ]; then
-        echo "Wine mapped $port onto '$mapped', not $line" >&2
-        exit 1
-    fi
-done
+map_wine_ports "COM3=$line" "COM10=$line"
 
 status=0
 ZELMAR_TEST_COM_PORTS=$ports "$WINE" "$@" || status=$?
