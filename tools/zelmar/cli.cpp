@@ -105,13 +105,13 @@ int RunPreview(const Command& command, const std::vector<std::string>& args, std
         return stop;
     }
     StderrMessages messages(err);
-    SourceError error;
-    const std::string shown = Preview(files[0], image, &messages, &error);
+    FileFault fault;
+    const std::string shown = Preview(files[0], image, &messages, &fault);
     // The line is printed even when empty: scripts read it.
     out << shown << '\n';
     if (!shown.empty()) return kOk;
-    if (error) {
-        err << "zelmar preview: " << files[0] << ": " << Describe(error) << '\n';
+    if (fault) {
+        err << "zelmar preview: " << Describe(fault) << '\n';
     } else {
         err << "zelmar preview: mode 2 shows a rotation file: --rotation must be 0 to 3\n";
     }
@@ -165,13 +165,26 @@ int RunFileUpload(const Command& command, const std::vector<std::string>& args, 
     for (std::size_t i = 1; i < positional.size(); ++i)
         list += positional[i] + "|";
 
-    ProgressLine line(err, SplitImageList(list).size());
-    ProgressFn progress;
-    if (StderrIsTerminal()) progress = [&line](int32_t data) { line(data); };
-    const int32_t status =
-        FileUpload(positional[0], list, nvSelect, image, selectType, selectMargin, progress);
+    FileFault fault;
+    int32_t status = kFileUploadDone;
+    {
+        ProgressLine line(err, SplitImageList(list).size());
+        ProgressFn progress;
+        if (StderrIsTerminal()) progress = [&line](int32_t data) { line(data); };
+        status = FileUpload(positional[0], list, nvSelect, image, selectType, selectMargin,
+                            progress, &fault);
+    }
     out << status << '\n';
-    return status == kFileUploadDone ? kOk : kFailed;
+    if (status == kFileUploadDone) return kOk;
+    err << "zelmar file-upload: ";
+    if (fault) {
+        err << Describe(fault) << '\n';
+    } else if (status == kFileUploadNoImage) {
+        err << "no image: each name of the list must be followed by \"|\"\n";
+    } else {
+        err << "the definitions turn their images: --rotation must be 0 to 3\n";
+    }
+    return kFailed;
 }
 
 int RunFileLoad(const Command& command, const std::vector<std::string>& args, std::ostream& out,
@@ -388,7 +401,8 @@ const Command kCommands[] = {
      "Converts FILE as an upload would and writes the working files into the\n"
      "current directory: Temp.bmp, the rotation file and, in mode 2, the colour\n"
      "file chosen by the brightness (12 red, 13 green, 14 blue).\n"
-     "Prints the path of the picture to show (an empty line when there is none).\n"
+     "Prints the path of the picture to show; when there is none, an empty line,\n"
+     "and the reason on stderr (exit code 1).\n"
      "  --mode M        0 None (default), 1 Error Diffusion, 2 Error Diffusion with\n"
      "                  colour files, showing the rotation file\n"
      "  --brightness B  0 ... 10, 5 neutral (default), larger prints darker\n"
@@ -399,8 +413,10 @@ const Command kCommands[] = {
      "       [--brightness B] [--rotation R] [--select-type T] [--select-margin S]\n"
      "Writes into OUT the NV image definitions of the images (--nv-select 0, the\n"
      "default) or the band form of the first image (any other value), and prints\n"
-     "the status: 0 written, 1 OUT or a working file cannot be written, 2 the list\n"
-     "names no image, 3 an image does not load or the rotation is not 0 to 3.\n"
+     "the status: 0 written, 1 OUT or a working file cannot be written (or OUT\n"
+     "names an image or a working file), 2 the list names no image, 3 an image\n"
+     "does not load or the rotation is not 0 to 3. OUT is replaced only by a\n"
+     "complete stream.\n"
      "Each definition also leaves Raster.bmp, its packed dots, in the current directory.\n"
      "  --list L          the image list exactly as the control takes it: each name\n"
      "                    followed by \"|\"; without it the IMAGE arguments make the list\n"
@@ -408,7 +424,7 @@ const Command kCommands[] = {
      "                    3 Margin Message, other values no role header\n"
      "  --select-margin S the Margin Message's position (0 default)\n"
      "  --mode, --brightness, --rotation  as for 'zelmar preview'\n"
-     "Exits 0 only for status 0.\n",
+     "Exits 0 only for status 0; otherwise says why on stderr.\n",
      RunFileUpload},
     {"file-load", "show a file name and write an empty Raster.bmp",
      " FILE\n"
