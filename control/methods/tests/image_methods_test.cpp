@@ -7,6 +7,7 @@
 #include "engine/memory_files.h"
 #include "engine/upload_forms.h"
 #include "engine/working_files.h"
+#include "recorded_messages.h"
 #include "work_dir.h"
 
 namespace zelmar {
@@ -356,20 +357,11 @@ TEST_F(ImageMethodsInMemoryTest, AnUnwritableDirectoryIsAFailure) {
     EXPECT_EQ(Describe(fault), "out.bin: cannot be written: permission denied");
 }
 
-class RecordedMessages : public MessageSink {
-  public:
-    void ShowMessage(const std::string& text, const std::string& caption) override {
-        shown.push_back({text, caption});
-    }
-    std::vector<std::pair<std::string, std::string>> shown;
-};
-
 TEST_F(ImageMethodsTest, FileLoadShowsTheNameAndWritesAnEmptyRaster) {
-    RecordedMessages messages;
+    test::RecordedMessages messages;
     EXPECT_EQ(FileLoad("C:\\logos\\top.bmp", messages), 0);
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].first, "C:\\logos\\top.bmp");
-    EXPECT_EQ(messages.shown[0].second, "");
+    // The control's default caption: an empty one.
+    EXPECT_EQ(messages.shown, std::vector<std::string>{": C:\\logos\\top.bmp"});
     Bytes expected;
     AppendOneBitHeader(expected, 0, 0);
     EXPECT_EQ(ReadBytes(Path("Raster.bmp")), expected);
