@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the stand-in printer as a job, in pieces whose size
 // the first byte chooses, so that commands split across reads are reached;
 // then resets the device and runs the job again, so that what the first run
-// stored is printed.
+// stored is printed. The limits per job are small, so that they are reached.
 #include <algorithm>
 #include <cstdint>
 
@@ -23,12 +23,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Discard transcript;
     standin::PrinterConfig config;
     config.maxReceiptLength = 4096;
+    config.linesPerJob = 200;
+    config.receiptsPerJob = 3;
     standin::Printer printer(flash, receipts, transcript, config);
     const std::size_t piece = data[0] % 16 + 1;
-    printer.BeginJob("fuzz", nullptr);
+    standin::Job job(printer, "fuzz", nullptr);
     for (std::size_t at = 1; at < size; at += piece)
-        printer.Feed(data + at, std::min(piece, size - at));
-    printer.EndJob();
+        job.Feed(data + at, std::min(piece, size - at));
+    job.End();
     printer.Reset();
     printer.RunJob("fuzz", standin::Bytes(data + 1, data + size));
     return 0;

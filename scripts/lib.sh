@@ -103,3 +103,48 @@ with_display() {
         '. "$1" && start_wineserver && trap stop_wineserver EXIT && shift && "$@"' \
         _ "$ROOT/scripts/lib.sh" "$@"
 }
+
+# map_wine_ports PORT=DEVICE ...: maps Windows port names (COM3, LPT1) onto
+# Linux devices for the Wine prefix. Wine reads the mapping only when its
+# server starts, so the server is restarted: tests that map ports run alone.
+map_wine_ports() {
+    local mapping port device
+    for mapping in "$@"; do
+        port=${mapping%%=*}
+        device=${mapping#*=}
+        "$WINE" reg add 'HKLM\Software\Wine\Ports' /v "$port" /d "$device" /f \
+            </dev/null >/dev/null 2>&1
+    done
+    restart_wineserver
+    for mapping in "$@"; do
+        port=${mapping%%=*}
+        device=${mapping#*=}
+        if [ "$(readlink "$WINEPREFIX/dosdevices/$(lower_case "$port")")" != "$device" ]; then
+            echo "Wine did not map $port onto $device" >&2
+            return 1
+        fi
+    done
+}
+
+# unmap_wine_ports PORT ...: takes the mappings back, and Wine's links with them
+# (a restart alone leaves the links).
+unmap_wine_ports() {
+    local port
+    for port in "$@"; do
+        "$WINE" reg delete 'HKLM\Software\Wine\Ports' /v "$port" /f </dev/null >/dev/null 2>&1 ||
+            true
+        rm -f "$WINEPREFIX/dosdevices/$(lower_case "$port")"
+    done
+}
+
+# The server's services hold the output of its first command: none of it goes
+# to the caller's output.
+restart_wineserver() {
+    stop_wineserver
+    "$WINESERVER" -w
+    start_wineserver </dev/null >/dev/null 2>&1
+}
+
+lower_case() {
+    echo "$1" | tr 'A-Z' 'a-z'
+}

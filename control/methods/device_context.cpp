@@ -3,7 +3,8 @@
 namespace zelmar {
 
 DeviceContext HostDeviceContext(MessageSink& messages) {
-    return {links::SystemClock(), links::HostSystem(), messages, links::SystemSpooler()};
+    return {links::SystemClock(), links::HostSystem(), messages, links::SystemSpooler(),
+            &links::SystemPorts()};
 }
 
 }  // namespace zelmar

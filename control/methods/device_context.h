@@ -4,6 +4,7 @@
 
 #include "engine/message_sink.h"
 #include "links/clock.h"
+#include "links/ports.h"
 #include "links/spooler.h"
 #include "links/system_info.h"
 
@@ -14,9 +15,10 @@ struct DeviceContext {
     const links::SystemInfo& system;
     MessageSink& messages;
     links::Spooler* spooler = nullptr;  // null where the platform has none
+    links::Ports* ports = nullptr;      // the direct links' transports
 };
 
-// The running system's clock, information and spooler, with `messages`.
+// The running system's clock, information, spooler and ports, with `messages`.
 DeviceContext HostDeviceContext(MessageSink& messages);
 
 // Status numbers of the device methods beyond the links' own (0, -1 ... -4).

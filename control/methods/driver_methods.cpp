@@ -19,7 +19,7 @@ using links::LinkResult;
 // is never told to print what was not sent.
 int32_t SendJob(const DeviceContext& context, const std::string& printer, std::string_view jobFile,
                 const Bytes& job, const std::function<void(links::DeviceConfig&)>& edit) {
-    if (!files::WriteWholeFile(files::InCurrentDirectory(jobFile), job)) {
+    if (files::Replace(files::InCurrentDirectory(jobFile), job)) {
         context.messages.ShowMessage("File Open Failed", "Error");
         return links::StatusNumber(links::LinkError::kWrite);
     }

@@ -36,15 +36,25 @@ constexpr const char* kHelp =
     "  --width DOTS        paper width (default 576)\n"
     "  --status-reply R    the answer to GS I: 0d (default), 20, other hex bytes,\n"
     "                      or none\n"
-    "  --reply-delay MS    wait before answering (default 0)\n"
+    "  --reply-delay MS    wait before answering (default 0); the job goes on\n"
+    "  --idle-timeout S    end a job whose connection or line is silent for S\n"
+    "                      seconds (default 60; 0: never)\n"
+    "  --lines-per-job N   transcript lines a job may write (default 10000); the\n"
+    "                      rest are counted and left out\n"
+    "  --receipts-per-job N  receipts a job may write (default 100); the rest are\n"
+    "                      cut and not kept\n"
     "  --reset             reset the device first: the pending set becomes active\n"
     "  --dump DIR          write the stored images as BMP files into DIR/pending and\n"
     "                      DIR/active, after --reset and the inputs\n"
     "\n"
-    "Done in this order: --reset, the inputs, --dump, then serving. While serving,\n"
-    "SIGHUP resets the device between jobs; SIGTERM or SIGINT ends the job that is\n"
-    "running and the program. Lines on stdout: \"listening ADDR:PORT\", \"pty PATH\",\n"
-    "a summary of each job with the receipts it printed, \"reset\", \"dumped PATH\".\n";
+    "Done in this order: --reset, the inputs, --dump, then serving. Connections and\n"
+    "the line are served side by side, each its own job; a connection that leaves\n"
+    "its replies unread is dropped. While serving, SIGHUP resets the device at once;\n"
+    "SIGTERM or SIGINT ends the jobs that are running and the program. Lines on\n"
+    "stdout: \"listening ADDR:PORT\", \"pty PATH\", a summary of each job with the\n"
+    "receipts it printed, \"reset\", \"dumped PATH\".\n";
+
+constexpr long kMaxLimit = 1000000000;
 
 struct Options {
     InterfaceOptions interfaces;
@@ -103,8 +113,14 @@ bool Assign(Options& o, const std::string& name, const std::string& value, std::
         o.dump = value;
     } else if (name == "width") {
         ok = ParseNumber(value, 8, kMaxBitImageColumns, o.printer.paperWidth);
+    } else if (name == "idle-timeout") {
+        ok = ParseNumber(value, 0, 24 * 60 * 60, o.interfaces.idleTimeoutS);
     } else if (name == "reply-delay") {
         ok = ParseNumber(value, 0, 600000, o.interfaces.replyDelayMs);
+    } else if (name == "lines-per-job") {
+        ok = ParseNumber(value, 0, kMaxLimit, o.printer.linesPerJob);
+    } else if (name == "receipts-per-job") {
+        ok = ParseNumber(value, 0, kMaxLimit, o.printer.receiptsPerJob);
     } else if (name == "status-reply") {
         ok = ParseReply(value, o.printer.statusReply);
     } else {

@@ -1,6 +1,5 @@
 #include "flash.h"
 
-
 namespace standin {
 
 namespace {

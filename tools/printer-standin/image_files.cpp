@@ -66,11 +66,14 @@ std::string ReceiptFiles::Write(const Picture& receipt) {
         }
     }
     char name[32];
-    std::snprintf(name, sizeof name, "receipt-%04d", next_++);
+    std::snprintf(name, sizeof name, "receipt-%04d", next_);
     const std::string base = (fs::path(dir_) / name).string();
     const Bytes png = PngFile(receipt);
-    if (png.empty() || !WriteAtomically(base + ".png", png)) return {};
-    if (!WriteAtomically(base + ".bmp", BmpFile(receipt))) return {};
+    const Bytes bmp = BmpFile(receipt);
+    // The BMP last: the numbering counts BMP files, so a PNG left alone by a
+    // crash between the two is written over by the next receipt.
+    if (png.empty() || !WriteAtomically({{base + ".png", png}, {base + ".bmp", bmp}})) return {};
+    ++next_;
     return base + ".bmp";
 }
 
@@ -79,7 +82,8 @@ bool DumpSet(const FlashSet& set, const std::string& dir, std::vector<std::strin
     fs::create_directories(dir, error);
     for (const NamedImage& image : NamedImages(set)) {
         const std::string path = (fs::path(dir) / (image.name + ".bmp")).string();
-        if (!WriteAtomically(path, BmpFile(*image.picture))) return false;
+        const Bytes bmp = BmpFile(*image.picture);
+        if (!WriteAtomically({{path, bmp}})) return false;
         written.push_back(path);
     }
     return true;

@@ -21,7 +21,8 @@ Bytes PngFile(const Picture& picture);
 class ReceiptFiles : public ReceiptOutput {
   public:
     explicit ReceiptFiles(std::string dir);
-    // The BMP's path; its PNG is written first.
+    // The BMP's path, its PNG beside it; empty, with neither file left and the
+    // number kept for the next receipt, when the two cannot both be written.
     std::string Write(const Picture& receipt) override;
 
   private:

@@ -3,6 +3,7 @@
 // leaves a damaged file behind.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 
 #include "engine/bytes.h"
@@ -11,8 +12,16 @@ namespace standin {
 
 // Writes `bytes` to `path` and flushes them to the disk.
 bool WriteSynced(const std::string& path, const zelmar::Bytes& bytes);
-// Writes a temporary file beside `path`, flushes it and renames it to `path`.
-bool WriteAtomically(const std::string& path, const zelmar::Bytes& bytes);
+
+struct OutputFile {
+    std::string path;
+    const zelmar::Bytes& bytes;
+};
+// Writes files of one directory that belong together, all of them or none:
+// each to a temporary beside it, flushed, then all renamed in the order given.
+// On any failure the files of this call are removed again (so they must be
+// new ones), and false is returned.
+bool WriteAtomically(std::initializer_list<OutputFile> files);
 // Flushes a directory's entries (new names, renames) to the disk.
 bool SyncDirectory(const std::string& path);
 

@@ -31,14 +31,25 @@ bool WriteSynced(const std::string& path, const zelmar::Bytes& bytes) {
     return ::close(fd) == 0 && written;
 }
 
-bool WriteAtomically(const std::string& path, const zelmar::Bytes& bytes) {
-    const std::string temporary = path + ".tmp-" + std::to_string(::getpid());
-    if (!WriteSynced(temporary, bytes) || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        return false;
+bool WriteAtomically(std::initializer_list<OutputFile> files) {
+    const std::string temporary = ".tmp-" + std::to_string(::getpid());
+    bool written = true;
+    for (const OutputFile& file : files)
+        written = written && WriteSynced(file.path + temporary, file.bytes);
+    for (const OutputFile& file : files) {
+        written = written && std::rename((file.path + temporary).c_str(), file.path.c_str()) == 0;
     }
-    const std::size_t slash = path.rfind('/');
-    return SyncDirectory(slash == std::string::npos ? "." : path.substr(0, slash + 1));
+    const std::string& first = files.begin()->path;
+    const std::size_t slash = first.rfind('/');
+    written =
+        written && SyncDirectory(slash == std::string::npos ? "." : first.substr(0, slash + 1));
+    if (!written) {
+        for (const OutputFile& file : files) {
+            std::remove((file.path + temporary).c_str());
+            std::remove(file.path.c_str());
+        }
+    }
+    return written;
 }
 
 bool SyncDirectory(const std::string& path) {

@@ -48,56 +48,12 @@ const Picture& RoleImage(const FlashSet& set, Role role) {
 
 Printer::Printer(FlashStore& flash, ReceiptOutput& receipts, Transcript& transcript,
                  const PrinterConfig& config)
-    : flash_(flash),
-      receipts_(receipts),
-      transcript_(transcript),
-      config_(config),
-      parser_(*this),
-      paper_(config.paperWidth, config.maxReceiptLength) {}
-
-void Printer::BeginJob(const std::string& source, ReplyChannel* replies) {
-    ++job_;
-    errors_ = 0;
-    receiptsOfJob_.clear();
-    replies_ = replies;
-    lineSpacing_ = kDefaultLineSpacing;
-    justification_ = 0;
-    x_ = 0;
-    JsonLine line;
-    line.Add("job", job_).Add("event", "job start").Add("source", source);
-    transcript_.Write(line);
-}
-
-void Printer::Feed(const std::uint8_t* data, std::size_t size) {
-    parser_.Feed(data, size);
-}
-
-JobSummary Printer::EndJob() {
-    const auto bytes = static_cast<long long>(parser_.Offset());
-    parser_.Finish();
-    if (bandDefinition_) {
-        JsonLine line;
-        line.Add("job", job_).Add("event", "band definition end");
-        StoreBandLogo(line);
-        transcript_.Write(line);
-    }
-    if (paper_.Started()) {
-        JsonLine line;
-        line.Add("job", job_).Add("event", "receipt not cut");
-        CutReceipt(line, false);
-        transcript_.Write(line);
-    }
-    JsonLine line;
-    line.Add("job", job_).Add("event", "job end").Add("bytes", bytes).Add("errors", errors_);
-    transcript_.Write(line);
-    replies_ = nullptr;
-    return {job_, bytes, errors_, std::move(receiptsOfJob_)};
-}
+    : flash_(flash), receipts_(receipts), transcript_(transcript), config_(config) {}
 
 JobSummary Printer::RunJob(const std::string& source, const Bytes& bytes, ReplyChannel* replies) {
-    BeginJob(source, replies);
-    Feed(bytes);
-    return EndJob();
+    Job job(*this, source, replies);
+    job.Feed(bytes);
+    return job.End();
 }
 
 bool Printer::Reset() {
@@ -107,13 +63,55 @@ bool Printer::Reset() {
     if (done) {
         line.Add("images", static_cast<long long>(flash_.Active().images.size()));
     } else {
-        Error(line, "flash not written");
+        line.Add("error", "flash not written");
     }
     transcript_.Write(line);
     return done;
 }
 
-void Printer::Accept(Command&& command) {
+Job::Job(Printer& printer, const std::string& source, ReplyChannel* replies)
+    : flash_(printer.flash_),
+      transcript_(printer.transcript_),
+      receipts_(printer.receipts_),
+      config_(printer.config_),
+      job_(++printer.jobs_),
+      replies_(replies),
+      parser_(*this),
+      paper_(config_.paperWidth, config_.maxReceiptLength) {
+    JsonLine line;
+    line.Add("job", job_).Add("event", "job start").Add("source", source);
+    transcript_.Write(line);
+}
+
+void Job::Feed(const std::uint8_t* data, std::size_t size) {
+    parser_.Feed(data, size);
+}
+
+JobSummary Job::End() {
+    const auto bytes = static_cast<long long>(parser_.Offset());
+    parser_.Finish();
+    if (bandDefinition_) {
+        JsonLine line;
+        line.Add("job", job_).Add("event", "band definition end");
+        StoreBandLogo(line);
+        Log(line);
+    }
+    if (paper_.Started()) {
+        JsonLine line;
+        line.Add("job", job_).Add("event", "receipt not cut");
+        CutReceipt(line, false);
+        Log(line);
+    }
+    JsonLine line;
+    line.Add("job", job_).Add("event", "job end").Add("bytes", bytes).Add("errors", errors_);
+    if (linesLeftOut_ > 0) line.Add("lines_left_out", linesLeftOut_);
+    if (receiptsNotKept_ > 0) line.Add("receipts_not_kept", receiptsNotKept_);
+    transcript_.Write(line);
+    replies_ = nullptr;
+    return {job_, bytes, errors_, std::move(receiptsOfJob_), linesLeftOut_, receiptsNotKept_};
+}
+
+void Job::Accept(Command&& command) {
     JsonLine line;
     line.Add("job", job_);
     Describe(command, line);
@@ -123,23 +121,39 @@ void Printer::Accept(Command&& command) {
     } else {
         Act(command, line);
     }
-    transcript_.Write(line);
+    Log(line);
     if (paper_.Overflowed() && !overflowReported_) {
         overflowReported_ = true;
         JsonLine limit;
         limit.Add("job", job_).Add("offset", static_cast<long long>(command.offset));
         Error(limit, "paper limit");
-        transcript_.Write(limit);
+        Log(limit);
     }
 }
 
-void Printer::Error(JsonLine& line, const char* error) {
+// Past the limit the lines are only counted; the first one left out says so.
+void Job::Log(const JsonLine& line) {
+    if (lines_ < config_.linesPerJob) {
+        ++lines_;
+        transcript_.Write(line);
+        return;
+    }
+    if (linesLeftOut_++ == 0) Note("transcript limit", "lines", config_.linesPerJob);
+}
+
+void Job::Note(const char* event, const char* key, long long value) {
+    JsonLine line;
+    line.Add("job", job_).Add("event", event).Add(key, value);
+    transcript_.Write(line);
+}
+
+void Job::Error(JsonLine& line, const char* error) {
     ++errors_;
     line.Add("error", error);
 }
 
 // An error inside a definition leaves the flash as it was.
-void Printer::Abandon(JsonLine& line) {
+void Job::Abandon(JsonLine& line) {
     if (definition_ && bandDefinition_) {
         line.Add("abandoned", "FS q and band definition");
     } else if (definition_) {
@@ -151,7 +165,7 @@ void Printer::Abandon(JsonLine& line) {
     bandDefinition_.reset();
 }
 
-void Printer::Act(const Command& command, JsonLine& line) {
+void Job::Act(const Command& command, JsonLine& line) {
     const int n = command.Get(Key::kN);
     switch (command.op) {
         case Op::kText:
@@ -241,13 +255,13 @@ void Printer::Act(const Command& command, JsonLine& line) {
     }
 }
 
-void Printer::ActOnPaper(const Command& command, JsonLine& line) {
+void Job::ActOnPaper(const Command& command, JsonLine& line) {
     const Picture raster =
         FromRaster(command.data.data(), command.Get(Key::kWidth) / 8, command.Get(Key::kHeight));
     PrintScaled(&raster, command.Get(Key::kM), line);
 }
 
-void Printer::PrintNvImage(const Command& command, JsonLine& line) {
+void Job::PrintNvImage(const Command& command, JsonLine& line) {
     const std::vector<Picture>& images = flash_.Active().images;
     const auto number = static_cast<std::size_t>(command.Get(Key::kN));
     const Picture* image = number >= 1 && number <= images.size() ? &images[number - 1] : nullptr;
@@ -258,7 +272,7 @@ void Printer::PrintNvImage(const Command& command, JsonLine& line) {
 // byte of FS p and GS v 0: 0 normal, 1 double width, 2 double height, 3 both;
 // 48 to 51 the same. False when nothing was printed: no picture, or a mode
 // byte that is none of these.
-bool Printer::PrintScaled(const Picture* picture, int mode, JsonLine& line) {
+bool Job::PrintScaled(const Picture* picture, int mode, JsonLine& line) {
     if (mode > 51 || mode % 48 > 3) {
         Error(line, "bad argument");
         return false;
@@ -271,7 +285,7 @@ bool Printer::PrintScaled(const Picture* picture, int mode, JsonLine& line) {
     return true;
 }
 
-void Printer::ActOnFlash(const Command& command, JsonLine& line) {
+void Job::ActOnFlash(const Command& command, JsonLine& line) {
     FlashSet set = flash_.Pending();
     switch (command.op) {
         case Op::kRoleImage: {
@@ -298,7 +312,7 @@ void Printer::ActOnFlash(const Command& command, JsonLine& line) {
     Store(set, line);
 }
 
-void Printer::Store(const FlashSet& set, JsonLine& line) {
+void Job::Store(const FlashSet& set, JsonLine& line) {
     if (set.DataSize() > kFlashCapacity) {
         Error(line, "flash full");
     } else if (!flash_.WritePending(set)) {
@@ -310,7 +324,7 @@ void Printer::Store(const FlashSet& set, JsonLine& line) {
 
 // The images of FS q are held until the last one has come, so that a
 // definition cut short leaves the numbered images as they were.
-void Printer::DefineImage(const Command& command, JsonLine& line) {
+void Job::DefineImage(const Command& command, JsonLine& line) {
     if (!definition_) {
         line.Add("stored", "no");  // the definition was already abandoned
         return;
@@ -333,7 +347,7 @@ void Printer::DefineImage(const Command& command, JsonLine& line) {
     Store(set, line);
 }
 
-void Printer::ActOnBands(const Command& command, JsonLine& line) {
+void Job::ActOnBands(const Command& command, JsonLine& line) {
     const int n = command.Get(Key::kN);
     switch (command.op) {
         case Op::kBandMode:
@@ -372,7 +386,7 @@ void Printer::ActOnBands(const Command& command, JsonLine& line) {
     }
 }
 
-void Printer::BandImage(const Command& command, JsonLine& line) {
+void Job::BandImage(const Command& command, JsonLine& line) {
     const int m = command.Get(Key::kM);
     const int columns = command.Get(Key::kN);
     const int scaleX = m == 0 || m == 32 ? 2 : 1;
@@ -390,7 +404,7 @@ void Printer::BandImage(const Command& command, JsonLine& line) {
     bandDefinition_->bands.push_back(band);
 }
 
-void Printer::StoreBandLogo(JsonLine& line) {
+void Job::StoreBandLogo(JsonLine& line) {
     const std::vector<Picture> bands = std::move(bandDefinition_->bands);
     bandDefinition_.reset();
     if (bands.empty()) {
@@ -409,7 +423,7 @@ void Printer::StoreBandLogo(JsonLine& line) {
 }
 
 // The Top Logo heads every receipt while its switch is on.
-void Printer::BeginReceipt() {
+void Job::BeginReceipt() {
     if (paper_.Started()) return;
     paper_.Start();
     const FlashSet& active = flash_.Active();
@@ -422,7 +436,7 @@ void Printer::BeginReceipt() {
 // A cut closes the receipt with the Bottom Logo and the Margin Message (placed
 // by its m byte: left, centre, right) while their switches are on; the
 // WaterMark lies centred under the whole receipt, repeated down its length.
-void Printer::CutReceipt(JsonLine& line, bool cut) {
+void Job::CutReceipt(JsonLine& line, bool cut) {
     BeginReceipt();
     const FlashSet& active = flash_.Active();
     const Picture& bottom = RoleImage(active, Role::kBottomLogo);
@@ -445,6 +459,11 @@ void Printer::CutReceipt(JsonLine& line, bool cut) {
         line.Add("receipt", "blank");
         return;
     }
+    if (static_cast<int>(receiptsOfJob_.size()) >= config_.receiptsPerJob) {
+        line.Add("receipt", "not kept");
+        if (receiptsNotKept_++ == 0) Note("receipt limit", "receipts", config_.receiptsPerJob);
+        return;
+    }
     const std::string where = receipts_.Write(receipt);
     if (where.empty()) {
         Error(line, "receipt not written");
@@ -454,7 +473,7 @@ void Printer::CutReceipt(JsonLine& line, bool cut) {
     }
 }
 
-int Printer::Aligned(int width) const {
+int Job::Aligned(int width) const {
     return AlignedX(justification_, paper_.Width(), width);
 }
 

@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 
 #include "bmp_builder.h"
@@ -119,15 +118,20 @@ TEST_F(DriverTest, TheStandinStoresWhatTheQueueReceived) {
     const char* standin = std::getenv("ZELMAR_STANDIN");
     if (!standin || !*standin) GTEST_SKIP() << "ZELMAR_STANDIN names no stand-in printer";
     ASSERT_EQ(Upload(L"NX-A11", top_ + "|" + bottom_ + "|", 1, 1), 0);
-    // Wine starts the Linux program by its path on drive Z:, which is /; the
-    // program takes Linux paths.
-    std::string program = std::string("Z:") + standin;
-    std::replace(program.begin(), program.end(), '/', '\\');
+    // Wine starts Linux programs by their path on drive Z:, which is /; they
+    // take Linux paths.
     const std::string flash = UnixPath(Path("flash"));
+    // Wine gives a Linux program's process as ended as soon as it has
+    // started: a shell runs the stand-in and then leaves a mark to wait for.
+    const std::string done = Path("standin.done");
+    const std::string command = std::string(standin) + " --flash " + flash + " --out " +
+                                UnixPath(Path("out")) + " --input " + UnixPath(port_) +
+                                "; echo $? >" + UnixPath(done);
     std::string output;
-    RunProgram(Wide(program + " --flash " + flash + " --out " + UnixPath(Path("out")) +
-                    " --input " + UnixPath(port_)),
-               L"", output);
+    RunProgram(Wide("Z:\\bin\\sh -c \"" + command + "\""), L"", output);
+    for (int wait = 0; wait < 3000 && !FileExists(done); ++wait)
+        Sleep(10);
+    ASSERT_TRUE(FileExists(done)) << "the stand-in did not finish";
     BufferSink expected;
     ASSERT_EQ(WriteDefinitionFile({top_, bottom_}, {1, 5, 0}, expected, nullptr),
               FormStatus::kDone);

@@ -13,6 +13,7 @@
 
 #include "engine/bytes.h"
 #include "links/clock.h"
+#include "links/ports.h"
 #include "links/spooler.h"
 #include "links/system_info.h"
 #include "links/transport.h"
@@ -98,6 +99,60 @@ class RecordingTransport final : public Transport {
     std::vector<std::string> calls;
     std::vector<WriteCall> writes;
     std::vector<std::uint32_t> readTimeouts;
+};
+
+// Ports that hand out recording transports, prepared by the test beforehand:
+// `next` is what the next open of any kind gets; `asked` says which kind and
+// name was asked for.
+class RecordingPorts final : public Ports {
+  public:
+    std::unique_ptr<Transport> Serial(const std::string& port,
+                                      const SerialSettings& settings) override {
+        asked.push_back("serial " + port + " " + std::to_string(settings.baudCode) + " " +
+                        std::to_string(settings.parityCode));
+        return Hand();
+    }
+    std::unique_ptr<Transport> DeviceFile(const std::string& port, bool blocking) override {
+        asked.push_back("device " + port + (blocking ? " blocking" : ""));
+        return Hand();
+    }
+    std::unique_ptr<Transport> Usb() override {
+        asked.push_back("usb");
+        return Hand();
+    }
+    std::unique_ptr<Transport> Tcp(const TcpEndpoint& endpoint, MessageSink&) override {
+        asked.push_back("tcp " + std::to_string(endpoint.address) + ":" +
+                        std::to_string(endpoint.port));
+        return Hand();
+    }
+
+    // The transport the job runs on; it stays readable after the job.
+    RecordingTransport next;
+    std::vector<std::string> asked;
+
+  private:
+    // Hands the prepared transport to the job through a forwarding one, so
+    // that the test keeps reading it after the job destroyed its own.
+    class Forward final : public Transport {
+      public:
+        explicit Forward(RecordingTransport& to) : to_(to) {}
+        LinkResult Open() override { return to_.Open(); }
+        LinkResult Configure() override { return to_.Configure(); }
+        LinkResult Write(const std::uint8_t* data, std::size_t size,
+                         std::uint32_t limitMs) override {
+            return to_.Write(data, size, limitMs);
+        }
+        LinkResult Read(std::uint8_t* buffer, std::size_t capacity, std::size_t& received,
+                        std::uint32_t timeoutMs) override {
+            return to_.Read(buffer, capacity, received, timeoutMs);
+        }
+        void Purge() override { to_.Purge(); }
+        void Close() override { to_.Close(); }
+
+      private:
+        RecordingTransport& to_;
+    };
+    std::unique_ptr<Transport> Hand() { return std::make_unique<Forward>(next); }
 };
 
 class FixedSystem final : public SystemInfo {

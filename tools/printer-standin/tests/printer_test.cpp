@@ -294,5 +294,30 @@ TEST_F(PrinterTest, ReceiptStopsAtTheLengthLimit) {
     EXPECT_EQ(receipts_.receipts[0].Height(), 100);
 }
 
+// Whatever a job sends, it writes so many transcript lines and receipts at
+// most; each limit is said once, and the next job has the whole allowance.
+TEST_F(PrinterTest, LinesAndReceiptsPerJobAreLimited) {
+    config_.linesPerJob = 5;
+    config_.receiptsPerJob = 2;
+    Bytes job;
+    for (int i = 0; i < 4; ++i)
+        job = job + Bytes{'x', 0x0A, 0x1B, 0x69};  // three lines and a receipt
+    for (int run = 1; run <= 2; ++run) {
+        transcript_.lines.clear();
+        const JobSummary summary = Run(job);
+        EXPECT_EQ(summary.receipts.size(), 2u);
+        EXPECT_EQ(summary.receiptsNotKept, 2);
+        EXPECT_EQ(summary.linesLeftOut, 7);
+        const std::vector<std::string>& lines = transcript_.lines;
+        ASSERT_EQ(lines.size(), 1u + 5u + 2u + 1u) << run;
+        EXPECT_NE(lines[6].find(R"("event":"transcript limit","lines":5})"), std::string::npos);
+        EXPECT_NE(lines[7].find(R"("event":"receipt limit","receipts":2})"), std::string::npos);
+        EXPECT_NE(lines[8].find(R"("event":"job end","bytes":16,"errors":0,"lines_left_out":7,)"
+                                R"("receipts_not_kept":2})"),
+                  std::string::npos);
+    }
+    EXPECT_EQ(receipts_.receipts.size(), 4u);
+}
+
 }  // namespace
 }  // namespace standin
