@@ -8,14 +8,18 @@
 
 #include <algorithm>
 
+#include "canvas.h"
 #include "engine/upload_forms.h"
 #include "links/device_config.h"
+#include "wine_paths.h"
 
 namespace orvenna::test {
 namespace {
 
 using zelmar::links::DeviceConfig;
 using zelmar::links::Logo;
+using zelmar::test::Canvas;
+using zelmar::test::UnixPath;
 
 constexpr wchar_t kWriteDone[] =
     L"Upload finished, and Writing of bit image completed.\r\nLogo becomes available after the "
@@ -24,19 +28,6 @@ constexpr wchar_t kEraseDone[] =
     L"Upload finished, and Cleaning of NV Image completed.\r\nLogo becomes available after the "
     L"reset of a device.";
 constexpr wchar_t kCheckDriver[] = L"Please Check Printer Driver. Can not be transmitted.";
-
-// The Linux path of a file of the test, as Wine maps it.
-std::string UnixPath(const std::string& path) {
-    using UnixFileNameFn = char*(CDECL*)(const wchar_t*);
-    const auto unixFileName = reinterpret_cast<UnixFileNameFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    if (!unixFileName) return path;
-    const std::wstring wide(path.begin(), path.end());
-    char* converted = unixFileName(wide.c_str());
-    const std::string unix = converted ? converted : path;
-    HeapFree(GetProcessHeap(), 0, converted);
-    return unix;
-}
 
 // Starts a Linux program by its path on drive Z:. Wine gives no handle to
 // wait on for such a process, so the caller waits for what it writes.
@@ -52,45 +43,6 @@ bool StartLinuxProgram(std::wstring commandLine) {
     if (process.hProcess) CloseHandle(process.hProcess);
     return true;
 }
-
-// A 32-bit picture in memory to draw into, read back as 0xRRGGBB row by row.
-class Canvas {
-  public:
-    Canvas(int width, int height) : width_(width), height_(height) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        dc_ = CreateCompatibleDC(nullptr);
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
-        old_ = SelectObject(dc_, bitmap_);
-    }
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
-    ~Canvas() {
-        SelectObject(dc_, old_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
-    HDC Dc() const { return dc_; }
-    std::vector<std::uint32_t> Pixels() const {
-        GdiFlush();
-        const auto* pixels = static_cast<const std::uint32_t*>(bits_);
-        std::vector<std::uint32_t> copy(pixels, pixels + width_ * height_);
-        for (std::uint32_t& pixel : copy)
-            pixel &= 0xFFFFFF;
-        return copy;
-    }
-
-  private:
-    int width_, height_;
-    HDC dc_;
-    HBITMAP bitmap_;
-    HGDIOBJ old_;
-    void* bits_ = nullptr;
-};
 
 // What a window shows on the screen (another process's window reads back
 // black through its own device context under Wine).

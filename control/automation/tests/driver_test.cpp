@@ -15,6 +15,7 @@
 #include "engine/upload_forms.h"
 #include "links/device_config.h"
 #include "print_queue.h"
+#include "wine_paths.h"
 
 namespace zelmar::test {
 namespace {
@@ -24,19 +25,6 @@ using links::Logo;
 
 constexpr DISPID kPrintDriverUpload = 11;
 constexpr DISPID kEraserAll = 12;
-
-// The Linux path of a file of the test, as Wine maps it.
-std::string UnixPath(const std::string& path) {
-    using UnixFileNameFn = char*(CDECL*)(const wchar_t*);
-    const auto unixFileName = reinterpret_cast<UnixFileNameFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    if (!unixFileName) return path;
-    const std::wstring wide(path.begin(), path.end());
-    char* converted = unixFileName(wide.c_str());
-    const std::string unix = converted ? converted : path;
-    HeapFree(GetProcessHeap(), 0, converted);
-    return unix;
-}
 
 class DriverTest : public ControlTest {
   protected:
