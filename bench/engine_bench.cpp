@@ -8,8 +8,8 @@
 #include <string>
 
 #include "engine/files.h"
-#include "methods/image_methods.h"
 #include "engine/logo_bitmap.h"
+#include "methods/image_methods.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ std::string Source(const std::string& name, int w, int h) {
             file.push_back(static_cast<std::uint8_t>((x * 7 + y * 3) ^ (x * y >> 6)));
         }
     }
-    if (!zelmar::files::WriteWholeFile(path, file)) std::abort();
+    if (zelmar::files::Replace(path, file)) std::abort();
     return path;
 }
 

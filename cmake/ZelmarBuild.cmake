@@ -8,7 +8,9 @@ if(ZELMAR_SANITIZE)
 endif()
 
 if(ZELMAR_FUZZ)
-    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    # A finding of either sanitizer ends the run, so that the fuzzer keeps the input.
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
+                        -fno-omit-frame-pointer)
     add_link_options(-fsanitize=address,undefined)
 endif()
 

@@ -11,7 +11,7 @@ WINESERVER=/usr/lib/wine/wineserver64
 
 PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libbenchmark-dev libpng-dev
           g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
-          wine wine64 libwine-dev xvfb xauth x11-apps imagemagick)
+          wine wine64 libwine-dev xvfb xauth x11-apps imagemagick locales fonts-nanum)
 
 log() { printf '==> %s\n' "$*" >&2; }
 
@@ -40,12 +40,26 @@ configure_and_build() {
     cmake --build --preset "$1"
 }
 
+# The Korean locale, for tests of programs in code page 949: Wine takes the
+# code page from the locale, and the machine need not have it installed.
+export KOREAN_LOCPATH="$ROOT/build/locale"
+ensure_korean_locale() {
+    [ -d "$KOREAN_LOCPATH/ko_KR.UTF-8" ] && return 0
+    mkdir -p "$KOREAN_LOCPATH"
+    localedef -i ko_KR -f UTF-8 "$KOREAN_LOCPATH/ko_KR.UTF-8" 2>/dev/null ||
+        [ -d "$KOREAN_LOCPATH/ko_KR.UTF-8" ]
+}
+
 # Settings the tests rely on, applied once per prefix (the stamp's number
 # changes when they do): a crash prints its backtrace and ends the program
-# instead of waiting on a dialog under Xvfb.
-PREFIX_SETTINGS_STAMP=.zelmar-settings-1
+# instead of waiting on a dialog under Xvfb; windows are not managed, since
+# Xvfb has no window manager to wait for; Hangul has a font (message boxes
+# ask for Gulim).
+PREFIX_SETTINGS_STAMP=.zelmar-settings-2
+HANGUL_FONT=/usr/share/fonts/truetype/nanum/NanumGothic.ttf
 
 ensure_wine_prefix() {
+    ensure_korean_locale
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         log "creating the Wine prefix in $WINEPREFIX"
         mkdir -p "$WINEPREFIX"
@@ -55,6 +69,12 @@ ensure_wine_prefix() {
     if [ ! -f "$WINEPREFIX/$PREFIX_SETTINGS_STAMP" ]; then
         "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
             </dev/null >/dev/null 2>&1
+        "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
+            </dev/null >/dev/null 2>&1
+        "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Gulim /t REG_SZ \
+            /d NanumGothic /f </dev/null >/dev/null 2>&1
+        mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+        cp "$HANGUL_FONT" "$WINEPREFIX/drive_c/windows/Fonts/"
         "$WINESERVER" -w
         touch "$WINEPREFIX/$PREFIX_SETTINGS_STAMP"
     fi
@@ -82,4 +102,49 @@ with_display() {
     xvfb-run -a -s "-screen 0 1024x768x24" bash -c \
         '. "$1" && start_wineserver && trap stop_wineserver EXIT && shift && "$@"' \
         _ "$ROOT/scripts/lib.sh" "$@"
+}
+
+# map_wine_ports PORT=DEVICE ...: maps Windows port names (COM3, LPT1) onto
+# Linux devices for the Wine prefix. Wine reads the mapping only when its
+# server starts, so the server is restarted: tests that map ports run alone.
+map_wine_ports() {
+    local mapping port device
+    for mapping in "$@"; do
+        port=${mapping%%=*}
+        device=${mapping#*=}
+        "$WINE" reg add 'HKLM\Software\Wine\Ports' /v "$port" /d "$device" /f \
+            </dev/null >/dev/null 2>&1
+    done
+    restart_wineserver
+    for mapping in "$@"; do
+        port=${mapping%%=*}
+        device=${mapping#*=}
+        if [ "$(readlink "$WINEPREFIX/dosdevices/$(lower_case "$port")")" != "$device" ]; then
+            echo "Wine did not map $port onto $device" >&2
+            return 1
+        fi
+    done
+}
+
+# unmap_wine_ports PORT ...: takes the mappings back, and Wine's links with them
+# (a restart alone leaves the links).
+unmap_wine_ports() {
+    local port
+    for port in "$@"; do
+        "$WINE" reg delete 'HKLM\Software\Wine\Ports' /v "$port" /f </dev/null >/dev/null 2>&1 ||
+            true
+        rm -f "$WINEPREFIX/dosdevices/$(lower_case "$port")"
+    done
+}
+
+# The server's services hold the output of its first command: none of it goes
+# to the caller's output.
+restart_wineserver() {
+    stop_wineserver
+    "$WINESERVER" -w
+    start_wineserver </dev/null >/dev/null 2>&1
+}
+
+lower_case() {
+    echo "$1" | tr 'A-Z' 'a-z'
 }

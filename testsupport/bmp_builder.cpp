@@ -26,10 +26,13 @@ std::uint32_t Get32(const Bytes& b, std::size_t at) {
 
 Bytes MakeBmp(const BmpLayout& s) {
     const std::uint32_t stride = (static_cast<std::uint32_t>(s.width) * s.depth + 31) / 32 * 4;
+    const bool core = s.infoSize == 12;  // OS/2: 16-bit sizes, 3-byte colours
     const bool separateMasks = s.compression == 3 && s.infoSize == 40;
     const std::uint32_t paletteOffset = 14 + s.infoSize + (separateMasks ? 12 : 0);
     const std::uint32_t dataOffset =
-        paletteOffset + 4 * static_cast<std::uint32_t>(s.palette.size());
+        s.dataOffset
+            ? s.dataOffset
+            : paletteOffset + (core ? 3 : 4) * static_cast<std::uint32_t>(s.palette.size());
     const std::uint32_t imageSize = stride * static_cast<std::uint32_t>(s.height);
 
     Bytes b;
@@ -39,24 +42,34 @@ Bytes MakeBmp(const BmpLayout& s) {
     Put32(b, 0);
     Put32(b, dataOffset);
     Put32(b, s.infoSize);
-    Put32(b, static_cast<std::uint32_t>(s.width));
-    Put32(b, static_cast<std::uint32_t>(s.topDown ? -s.height : s.height));
-    Put16(b, 1);
-    Put16(b, static_cast<std::uint32_t>(s.depth));
-    Put32(b, s.compression);
-    Put32(b, imageSize);
-    Put32(b, 2835);
-    Put32(b, 2835);
-    Put32(b, s.coloursUsed ? s.coloursUsed : static_cast<std::uint32_t>(s.palette.size()));
-    Put32(b, 0);
+    if (core) {
+        Put16(b, static_cast<std::uint32_t>(s.width));
+        Put16(b, static_cast<std::uint32_t>(s.height));
+        Put16(b, 1);
+        Put16(b, static_cast<std::uint32_t>(s.depth));
+    } else {
+        Put32(b, static_cast<std::uint32_t>(s.width));
+        Put32(b, static_cast<std::uint32_t>(s.topDown ? -s.height : s.height));
+        Put16(b, 1);
+        Put16(b, static_cast<std::uint32_t>(s.depth));
+        Put32(b, s.compression);
+        Put32(b, imageSize);
+        Put32(b, 2835);
+        Put32(b, 2835);
+        Put32(b, s.coloursUsed ? s.coloursUsed : static_cast<std::uint32_t>(s.palette.size()));
+        Put32(b, 0);
+    }
     // Bit fields sit right after the 40 bytes, inside a larger header or after a 40-byte one.
     if (s.infoSize > 40 || separateMasks) {
         for (std::uint32_t m : s.masks)
             Put32(b, m);
     }
     b.resize(paletteOffset, 0);
-    for (std::uint32_t c : s.palette)
-        Put32(b, c);
+    for (std::uint32_t c : s.palette) {
+        Put16(b, c);
+        b.push_back(static_cast<std::uint8_t>(c >> 16));
+        if (!core) b.push_back(0);
+    }
 
     b.resize(dataOffset + imageSize, 0);
     for (int stored = 0; stored < s.height; ++stored) {
@@ -102,6 +115,10 @@ Bytes MakeColourBmp(int width, int height, std::function<std::uint32_t(int x, in
     layout.depth = 24;
     layout.pixel = std::move(colour);
     return MakeBmp(layout);
+}
+
+Bytes MakeShadedBmp(int width, int height) {
+    return MakeColourBmp(width, height, [](int x, int y) { return Grey((x * 13 + y * 17) % 256); });
 }
 
 Bytes MakeDotsBmp(int width, int height, const Dots& dot) {

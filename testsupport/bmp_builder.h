@@ -15,11 +15,12 @@ struct BmpLayout {
     int height = 1;
     int depth = 24;
     bool topDown = false;
-    std::uint32_t infoSize = 40;         // 40, 52, 56, 108 or 124
+    std::uint32_t infoSize = 40;         // 12 (OS/2 core), 40, 52, 56, 108 or 124
     std::uint32_t compression = 0;       // 0 BI_RGB, 3 BI_BITFIELDS
     std::uint32_t masks[3] = {0, 0, 0};  // red, green, blue (BI_BITFIELDS)
     std::vector<std::uint32_t> palette;  // 0x00RRGGBB per entry (depths 1, 4, 8)
     std::uint32_t coloursUsed = 0;       // biClrUsed; 0 = the palette's size
+    std::uint32_t dataOffset = 0;        // 0 = right after the colour table
     // The stored value of the pixel at (x, y), y = 0 the top row: a palette
     // index, a raw 16- or 32-bit value, or 0xRRGGBB for 24 bits.
     std::function<std::uint32_t(int x, int y)> pixel = [](int, int) { return 0u; };
@@ -38,6 +39,9 @@ inline std::uint32_t Grey(int v) {
 
 // Which pixels of a black-and-white picture are dots; y = 0 the top row.
 using Dots = std::function<bool(int x, int y)>;
+
+// A 24-bit picture of many grey levels, for the tone methods to work on.
+Bytes MakeShadedBmp(int width, int height);
 
 // A 24-bit picture, black where `dot` says and white elsewhere.
 Bytes MakeDotsBmp(int width, int height, const Dots& dot);

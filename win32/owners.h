@@ -1,7 +1,10 @@
 // Owners of Win32 handles and COM resources, so that every path releases them
 // and the release lives in one place. Each owner knows its handle's "empty"
-// value: INVALID_HANDLE_VALUE for files and ports, null for the rest.
+// value: INVALID_HANDLE_VALUE for files and ports, INVALID_SOCKET for sockets,
+// null for the rest.
 #pragma once
+
+#include <winsock2.h>
 
 #include <windows.h>
 
@@ -49,6 +52,34 @@ class UniqueKernelHandle {
 
 using UniqueFile = UniqueKernelHandle<-1>;  // files, ports and devices
 using UniqueEvent = UniqueKernelHandle<0>;  // events and other objects
+
+// A socket, closed by closesocket.
+class UniqueSocket {
+  public:
+    UniqueSocket() = default;
+    explicit UniqueSocket(SOCKET socket) : socket_(socket) {}
+    UniqueSocket(UniqueSocket&& other) noexcept : socket_(other.release()) {}
+    UniqueSocket& operator=(UniqueSocket&& other) noexcept {
+        reset(other.release());
+        return *this;
+    }
+    ~UniqueSocket() { reset(); }
+
+    SOCKET get() const { return socket_; }
+    explicit operator bool() const { return socket_ != INVALID_SOCKET; }
+    SOCKET release() {
+        const SOCKET socket = socket_;
+        socket_ = INVALID_SOCKET;
+        return socket;
+    }
+    void reset(SOCKET socket = INVALID_SOCKET) {
+        if (socket_ != INVALID_SOCKET) closesocket(socket_);
+        socket_ = socket;
+    }
+
+  private:
+    SOCKET socket_ = INVALID_SOCKET;
+};
 
 struct LibraryFreer {
     void operator()(HMODULE module) const { FreeLibrary(module); }

@@ -3,6 +3,8 @@
 #include <cstdint>
 
 #include "identity.h"
+#include "methods/device_methods.h"
+#include "methods/driver_methods.h"
 #include "methods/image_methods.h"
 #include "module.h"
 #include "resource.h"
@@ -13,14 +15,13 @@ namespace zelmar::automation {
 
 namespace {
 
-// What every device method reports until its link is built: the link could
-// not be opened.
-constexpr LONG kNoLink = -1;
+// A direct job's port: its name in the system code page, the serial codes.
+PortTarget Target(BSTR port, LONG baudRate, LONG parity) {
+    return {win32::SystemCodePageText(port), {baudRate, parity}};
+}
 
-HRESULT NoLink(LONG* status) {
-    if (!status) return E_POINTER;
-    *status = kNoLink;
-    return S_OK;
+TcpTarget Address(BSTR ipAddress, BSTR portNumber) {
+    return {win32::SystemCodePageText(ipAddress), win32::SystemCodePageText(portNumber)};
 }
 
 INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
@@ -152,10 +153,9 @@ STDMETHODIMP CZelmarCtrl::FileUpload(BSTR FileName, BSTR NVImage, LONG NVSelect,
                                      SHORT SelectMargin, LONG* status) {
     if (!status) return E_POINTER;
     return win32::Guarded([&] {
-        const ProgressFn progress = [this](std::int32_t data) { events_.Fire(data); };
         *status = zelmar::FileUpload(
             win32::SystemCodePageText(FileName), win32::SystemCodePageText(NVImage), NVSelect,
-            {ImageMode, Brightness, Rotation}, SelectType, SelectMargin, progress);
+            {ImageMode, Brightness, Rotation}, SelectType, SelectMargin, Progress());
         return S_OK;
     });
 }
@@ -182,42 +182,74 @@ STDMETHODIMP CZelmarCtrl::AboutBox() {
     });
 }
 
-STDMETHODIMP CZelmarCtrl::Print(LONG, BSTR, LONG, LONG, LONG, LONG, LONG, LONG, LONG, LONG,
-                                LONG* status) {
-    return NoLink(status);
+STDMETHODIMP CZelmarCtrl::Print(LONG Printer, BSTR Port, LONG BaudRate, LONG, LONG Parity, LONG,
+                                LONG, LONG, LONG, LONG, LONG* status) {
+    return DeviceMethod(status, [&](const DeviceContext& context) {
+        return zelmar::Print(context, Printer, Target(Port, BaudRate, Parity), Progress());
+    });
 }
 
-STDMETHODIMP CZelmarCtrl::PrintTCPIP(LONG, BSTR, BSTR, LONG, LONG, LONG, LONG* status) {
-    return NoLink(status);
+STDMETHODIMP CZelmarCtrl::PrintTCPIP(LONG Printer, BSTR IPAddress, BSTR PortNumber, LONG, LONG,
+                                     LONG, LONG* status) {
+    return DeviceMethod(status, [&](const DeviceContext& context) {
+        return zelmar::PrintTCPIP(context, Printer, Address(IPAddress, PortNumber), Progress());
+    });
 }
 
-STDMETHODIMP CZelmarCtrl::UploadTCPIP(LONG, BSTR, BSTR, BSTR, SHORT, SHORT, SHORT, SHORT, SHORT,
-                                      LONG* status) {
-    return NoLink(status);
+STDMETHODIMP CZelmarCtrl::UploadTCPIP(LONG Printer, BSTR IPAddress, BSTR PortNumber, BSTR NVImage,
+                                      SHORT ImageMode, SHORT Brightness, SHORT Rotation,
+                                      SHORT SelectType, SHORT SelectMargin, LONG* status) {
+    return DeviceMethod(status, [&](const DeviceContext& context) {
+        return zelmar::UploadTCPIP(
+            context, Printer, Address(IPAddress, PortNumber), win32::SystemCodePageText(NVImage),
+            {{ImageMode, Brightness, Rotation}, SelectType, SelectMargin}, Progress());
+    });
 }
 
-STDMETHODIMP CZelmarCtrl::Upload(LONG, BSTR, LONG, LONG, LONG, LONG, LONG, BSTR, SHORT, SHORT,
-                                 SHORT, SHORT, SHORT, LONG* status) {
-    return NoLink(status);
+STDMETHODIMP CZelmarCtrl::Upload(LONG Printer, BSTR Port, LONG BaudRate, LONG, LONG Parity, LONG,
+                                 LONG, BSTR NVImage, SHORT ImageMode, SHORT Brightness,
+                                 SHORT Rotation, SHORT SelectType, SHORT SelectMargin,
+                                 LONG* status) {
+    return DeviceMethod(status, [&](const DeviceContext& context) {
+        return zelmar::Upload(
+            context, Printer, Target(Port, BaudRate, Parity), win32::SystemCodePageText(NVImage),
+            {{ImageMode, Brightness, Rotation}, SelectType, SelectMargin}, Progress());
+    });
 }
 
-STDMETHODIMP CZelmarCtrl::PrinterSave(LONG, BSTR, LONG, LONG, LONG, LONG, LONG, SHORT, SHORT, SHORT,
-                                      SHORT, LONG* status) {
-    return NoLink(status);
+STDMETHODIMP CZelmarCtrl::PrinterSave(LONG Printer, BSTR Port, LONG BaudRate, LONG, LONG Parity,
+                                      LONG, LONG, SHORT TopLogo, SHORT BottomLogo, SHORT WaterMark,
+                                      SHORT MarginMessage, LONG* status) {
+    return DeviceMethod(status, [&](const DeviceContext& context) {
+        return zelmar::PrinterSave(context, Printer, Target(Port, BaudRate, Parity),
+                                   {TopLogo, BottomLogo, WaterMark, MarginMessage}, Progress());
+    });
 }
 
-STDMETHODIMP CZelmarCtrl::PrinterSaveTCPIP(LONG, BSTR, BSTR, SHORT, SHORT, SHORT, SHORT,
-                                           LONG* status) {
-    return NoLink(status);
+STDMETHODIMP CZelmarCtrl::PrinterSaveTCPIP(LONG Printer, BSTR IPAddress, BSTR PortNumber,
+                                           SHORT TopLogo, SHORT BottomLogo, SHORT WaterMark,
+                                           SHORT MarginMessage, LONG* status) {
+    return DeviceMethod(status, [&](const DeviceContext& context) {
+        return zelmar::PrinterSaveTCPIP(context, Printer, Address(IPAddress, PortNumber),
+                                        {TopLogo, BottomLogo, WaterMark, MarginMessage},
+                                        Progress());
+    });
 }
 
-STDMETHODIMP CZelmarCtrl::PrintDriverUpload(BSTR, BSTR, BSTR, BSTR, SHORT, SHORT, SHORT, SHORT,
-                                            SHORT, LONG* status) {
-    return NoLink(status);
+STDMETHODIMP CZelmarCtrl::PrintDriverUpload(BSTR strPrinter, BSTR strNVImage, BSTR, BSTR,
+                                            SHORT TopLogo, SHORT BottomLogo, SHORT ImageMode,
+                                            SHORT Brightness, SHORT Rotation, LONG* status) {
+    return DeviceMethod(status, [&](const DeviceContext& context) {
+        return zelmar::PrintDriverUpload(context, win32::SystemCodePageText(strPrinter),
+                                         win32::SystemCodePageText(strNVImage), TopLogo, BottomLogo,
+                                         {ImageMode, Brightness, Rotation}, Progress());
+    });
 }
 
-STDMETHODIMP CZelmarCtrl::EraserAll(BSTR, SHORT, LONG* status) {
-    return NoLink(status);
+STDMETHODIMP CZelmarCtrl::EraserAll(BSTR strPrinter, SHORT Mode, LONG* status) {
+    return DeviceMethod(status, [&](const DeviceContext& context) {
+        return zelmar::EraserAll(context, win32::SystemCodePageText(strPrinter), Mode, Progress());
+    });
 }
 
 STDMETHODIMP CZelmarCtrl::EnumConnectionPoints(IEnumConnectionPoints** out) {

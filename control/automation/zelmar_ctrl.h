@@ -10,8 +10,11 @@
 #include <olectl.h>
 
 #include "dispatch.h"
+#include "engine/command_stream.h"
 #include "events.h"
 #include "messages.h"
+#include "methods/device_context.h"
+#include "win32/guard.h"
 #include "win32/owners.h"
 #include "zelmar_h.h"
 
@@ -55,18 +58,27 @@ class CZelmarCtrl final : public IDispatch,
     STDMETHODIMP FileLoad(BSTR FileName, LONG* status) override;
     STDMETHODIMP AboutBox() override;
 
-    // IZelmarMethods: the device methods, which report "no link" until the
-    // links exist.
-    STDMETHODIMP Print(LONG, BSTR, LONG, LONG, LONG, LONG, LONG, LONG, LONG, LONG,
+    // IZelmarMethods: the device methods. The bit length, stop bits and
+    // handshake of the serial methods, the range, mode and end of the print
+    // methods and the top and bottom names of the driver upload are taken
+    // and not used.
+    STDMETHODIMP Print(LONG Printer, BSTR Port, LONG BaudRate, LONG BitLength, LONG Parity,
+                       LONG StopBit, LONG HandShake, LONG Range, LONG Mode, LONG IngEnd,
                        LONG* status) override;
-    STDMETHODIMP PrintTCPIP(LONG, BSTR, BSTR, LONG, LONG, LONG, LONG* status) override;
-    STDMETHODIMP UploadTCPIP(LONG, BSTR, BSTR, BSTR, SHORT, SHORT, SHORT, SHORT, SHORT,
-                             LONG* status) override;
-    STDMETHODIMP Upload(LONG, BSTR, LONG, LONG, LONG, LONG, LONG, BSTR, SHORT, SHORT, SHORT, SHORT,
-                        SHORT, LONG* status) override;
-    STDMETHODIMP PrinterSave(LONG, BSTR, LONG, LONG, LONG, LONG, LONG, SHORT, SHORT, SHORT, SHORT,
-                             LONG* status) override;
-    STDMETHODIMP PrinterSaveTCPIP(LONG, BSTR, BSTR, SHORT, SHORT, SHORT, SHORT,
+    STDMETHODIMP PrintTCPIP(LONG Printer, BSTR IPAddress, BSTR PortNumber, LONG Range, LONG Mode,
+                            LONG IngEnd, LONG* status) override;
+    STDMETHODIMP UploadTCPIP(LONG Printer, BSTR IPAddress, BSTR PortNumber, BSTR NVImage,
+                             SHORT ImageMode, SHORT Brightness, SHORT Rotation, SHORT SelectType,
+                             SHORT SelectMargin, LONG* status) override;
+    STDMETHODIMP Upload(LONG Printer, BSTR Port, LONG BaudRate, LONG BitLength, LONG Parity,
+                        LONG StopBit, LONG HandShake, BSTR NVImage, SHORT ImageMode,
+                        SHORT Brightness, SHORT Rotation, SHORT SelectType, SHORT SelectMargin,
+                        LONG* status) override;
+    STDMETHODIMP PrinterSave(LONG Printer, BSTR Port, LONG BaudRate, LONG BitLength, LONG Parity,
+                             LONG StopBit, LONG HandShake, SHORT TopLogo, SHORT BottomLogo,
+                             SHORT WaterMark, SHORT MarginMessage, LONG* status) override;
+    STDMETHODIMP PrinterSaveTCPIP(LONG Printer, BSTR IPAddress, BSTR PortNumber, SHORT TopLogo,
+                                  SHORT BottomLogo, SHORT WaterMark, SHORT MarginMessage,
                                   LONG* status) override;
     STDMETHODIMP PrintDriverUpload(BSTR, BSTR, BSTR, BSTR, SHORT, SHORT, SHORT, SHORT, SHORT,
                                    LONG* status) override;
@@ -146,6 +158,21 @@ class CZelmarCtrl final : public IDispatch,
 
     HRESULT ActivateInPlace(IOleClientSite* site);
     Messages MessagesHere() const { return Messages(window_.get()); }
+    // The frame of every device method: the status out, the guard, and the
+    // platform's context with the control's messages.
+    template <typename Job>
+    HRESULT DeviceMethod(LONG* status, Job&& job) {
+        if (!status) return E_POINTER;
+        return win32::Guarded([&] {
+            Messages messages = MessagesHere();
+            *status = job(HostDeviceContext(messages));
+            return S_OK;
+        });
+    }
+    // Raises Progress(data) on the sinks connected now.
+    ProgressFn Progress() {
+        return [this](std::int32_t data) { events_.Fire(data); };
+    }
 
     LONG references_ = 1;
     MethodDispatcher dispatcher_;

@@ -8,13 +8,58 @@ namespace zelmar {
 namespace {
 
 constexpr std::size_t kFileHeaderSize = 14;
+constexpr std::uint32_t kCoreHeaderSize = 12;  // OS/2: 16-bit sizes, no compression
 // Wider or taller files are refused before any size arithmetic; no BMP a
 // logo program meets comes near.
 constexpr std::int64_t kMaxSide = 1 << 16;
 
 bool KnownInfoHeaderSize(std::uint32_t size) {
-    // BITMAPINFOHEADER, its two bit-field extensions, V4 and V5.
-    return size == 40 || size == 52 || size == 56 || size == 108 || size == 124;
+    // BITMAPCOREHEADER, BITMAPINFOHEADER, its two bit-field extensions, V4 and V5.
+    return size == kCoreHeaderSize || size == 40 || size == 52 || size == 56 || size == 108 ||
+           size == 124;
+}
+
+// The fields of the info header that every version has.
+struct InfoFields {
+    std::int64_t width = 0;
+    std::int64_t height = 0;  // negative for a top-down file
+    std::uint16_t planes = 0;
+    std::uint16_t depth = 0;
+    std::uint32_t compression = kBiRgb;
+    std::uint32_t coloursUsed = 0;
+};
+
+InfoFields ReadInfoFields(const Bytes& head, std::uint32_t infoSize) {
+    InfoFields f;
+    if (infoSize == kCoreHeaderSize) {
+        f.width = GetU16(&head[18]);
+        f.height = GetU16(&head[20]);
+        f.planes = GetU16(&head[22]);
+        f.depth = GetU16(&head[24]);
+        return f;
+    }
+    f.width = GetI32(&head[18]);
+    f.height = GetI32(&head[22]);
+    f.planes = GetU16(&head[26]);
+    f.depth = GetU16(&head[28]);
+    f.compression = GetU32(&head[30]);
+    f.coloursUsed = GetU32(&head[46]);
+    return f;
+}
+
+bool KnownDepth(std::uint16_t depth, std::uint32_t infoSize) {
+    switch (depth) {
+        case 1:
+        case 4:
+        case 8:
+        case 24:
+            return true;
+        case 16:
+        case 32:
+            return infoSize != kCoreHeaderSize;
+        default:
+            return false;
+    }
 }
 
 bool MakeField(std::uint32_t mask, int depth, BitField& out) {
@@ -54,6 +99,8 @@ BmpError ReadMasks(const Bytes& head, BmpHeader& h) {
     return BmpError::kNone;
 }
 
+static_assert(kMaxDataOffset == 64 * 1024, "the message below names the limit");
+
 }  // namespace
 
 const char* Describe(BmpError error) {
@@ -77,7 +124,7 @@ const char* Describe(BmpError error) {
         case BmpError::kTruncatedPalette:
             return "the colour table is cut short";
         case BmpError::kBadDataOffset:
-            return "the pixel data offset points into the headers";
+            return "the pixel data offset points into the headers or beyond the first 64 KiB";
         case BmpError::kTruncatedPixels:
             return "the file is shorter than its pixel rows";
     }
@@ -101,34 +148,20 @@ BmpError ParseBmpHeader(const Bytes& head, std::uint64_t fileSize, BmpHeader& h)
     if (!KnownInfoHeaderSize(infoSize)) return BmpError::kUnsupportedHeader;
     if (head.size() < kFileHeaderSize + infoSize) return BmpError::kTruncatedHeader;
 
-    const std::int64_t width = GetI32(&head[18]);
-    const std::int64_t rawHeight = GetI32(&head[22]);
-    h.planes = GetU16(&head[26]);
-    h.depth = GetU16(&head[28]);
-    h.compression = GetU32(&head[30]);
+    const InfoFields f = ReadInfoFields(head, infoSize);
+    h.planes = f.planes;
+    h.depth = f.depth;
+    h.compression = f.compression;
     h.dataOffset = GetU32(&head[10]);
-    const std::uint32_t coloursUsed = GetU32(&head[46]);
 
-    const std::int64_t height = rawHeight < 0 ? -rawHeight : rawHeight;
-    if (width <= 0 || height == 0 || width > kMaxSide || height > kMaxSide) {
+    const std::int64_t height = f.height < 0 ? -f.height : f.height;
+    if (f.width <= 0 || height == 0 || f.width > kMaxSide || height > kMaxSide) {
         return BmpError::kBadDimensions;
     }
-    h.width = static_cast<std::int32_t>(width);
+    h.width = static_cast<std::int32_t>(f.width);
     h.height = static_cast<std::int32_t>(height);
-    h.topDown = rawHeight < 0;
-
-    switch (h.depth) {
-        case 1:
-        case 4:
-        case 8:
-        case 16:
-        case 24:
-        case 32:
-            break;
-        default:
-            return BmpError::kUnsupportedDepth;
-    }
-    if (h.planes != 1) return BmpError::kUnsupportedDepth;
+    h.topDown = f.height < 0;
+    if (!KnownDepth(h.depth, infoSize) || h.planes != 1) return BmpError::kUnsupportedDepth;
 
     const bool bitfields = h.compression == kBiBitfields && (h.depth == 16 || h.depth == 32);
     if (h.compression != kBiRgb && !bitfields) return BmpError::kUnsupportedCompression;
@@ -138,16 +171,19 @@ BmpError ParseBmpHeader(const Bytes& head, std::uint64_t fileSize, BmpHeader& h)
 
     if (h.depth <= 8) {
         const std::uint32_t full = 1u << h.depth;
-        h.paletteCount = (coloursUsed >= 1 && coloursUsed <= full) ? coloursUsed : full;
+        h.paletteCount = (f.coloursUsed >= 1 && f.coloursUsed <= full) ? f.coloursUsed : full;
         h.paletteOffset = static_cast<std::uint32_t>(kFileHeaderSize) + infoSize;
-        if (head.size() < std::uint64_t{h.paletteOffset} + 4u * h.paletteCount) {
+        h.paletteEntrySize = infoSize == kCoreHeaderSize ? 3 : 4;
+        if (head.size() < std::uint64_t{h.paletteOffset} + h.paletteEntrySize * h.paletteCount) {
             return BmpError::kTruncatedPalette;
         }
     }
 
-    h.stride = static_cast<std::uint32_t>((width * h.depth + 31) / 32 * 4);
+    h.stride = static_cast<std::uint32_t>((f.width * h.depth + 31) / 32 * 4);
+    if (h.dataOffset < kFileHeaderSize + infoSize || h.dataOffset > kMaxDataOffset) {
+        return BmpError::kBadDataOffset;
+    }
     const std::uint64_t needed = std::uint64_t{h.dataOffset} + std::uint64_t{h.stride} * height;
-    if (h.dataOffset < kFileHeaderSize + infoSize) return BmpError::kBadDataOffset;
     if (needed > fileSize) return BmpError::kTruncatedPixels;
     return BmpError::kNone;
 }
@@ -160,7 +196,7 @@ BmpError DecodeBmp(const Bytes& file, BmpSource& out) {
     const BmpHeader& h = out.header;
     out.palette.resize(h.paletteCount);
     for (std::uint32_t i = 0; i < h.paletteCount; ++i) {
-        const std::uint8_t* p = &file[h.paletteOffset + 4 * i];
+        const std::uint8_t* p = &file[h.paletteOffset + h.paletteEntrySize * i];
         out.palette[i] = Bgr{p[0], p[1], p[2]};
     }
 

@@ -19,7 +19,7 @@ enum class BmpError {
     kUnsupportedCompression,  // run-length and other compressions
     kBadMasks,                // bit fields that are empty, overlapping or not contiguous
     kTruncatedPalette,        // the colour table runs past the end of the file
-    kBadDataOffset,           // the pixel data would start inside the headers
+    kBadDataOffset,           // the pixel data would start inside the headers or too far beyond
     kTruncatedPixels,         // the file is shorter than its rows need
 };
 
@@ -49,12 +49,17 @@ struct BmpHeader {
     std::uint32_t dataOffset = 0;
     std::uint32_t stride = 0;  // bytes per stored row, a multiple of 4
     std::uint32_t paletteOffset = 0;
-    std::uint32_t paletteCount = 0;  // colour-table entries, depths 1, 4 and 8 only
-    BitField red, green, blue;       // depths 16 and 32
+    std::uint32_t paletteCount = 0;      // colour-table entries, depths 1, 4 and 8 only
+    std::uint32_t paletteEntrySize = 4;  // 3 after the OS/2 core header
+    BitField red, green, blue;           // depths 16 and 32
 };
 
 constexpr std::uint32_t kBiRgb = 0;
 constexpr std::uint32_t kBiBitfields = 3;
+
+// The pixel data of a file the reader takes starts within its first 64 KiB:
+// the largest headers, bit fields and colour table end long before.
+constexpr std::uint32_t kMaxDataOffset = 64 * 1024;
 
 // Reads and checks the headers. `head` holds at least the first bytes of the
 // file (the headers and colour table when there is one); `fileSize` is the

@@ -1,23 +1,25 @@
 #include "image_preparation.h"
 
+#include "working_files.h"
+
 namespace zelmar {
 
 namespace {
 
-void ConvertTone(CLogoBitmap& bitmap, const ImageOptions& options) {
+// False when the colour file of mode 2 cannot be written.
+bool ConvertTone(CLogoBitmap& bitmap, const ImageOptions& options) {
     switch (options.imageMode) {
         case 0:
             bitmap.ToneNone(options.brightness);
-            break;
+            return true;
         case 1:
             bitmap.ToneDiffuse(options.brightness);
-            break;
+            return true;
         case 2:
             bitmap.ToneDiffuse(options.brightness);
-            bitmap.CopyColourPlanes(options.brightness);
-            break;
+            return bitmap.CopyColourPlanes(options.brightness) == 1;
         default:
-            break;  // other modes convert nothing
+            return true;  // other modes convert nothing
     }
 }
 
@@ -28,12 +30,14 @@ Preparation PrepareImage(CLogoBitmap& bitmap, const std::string& path,
     const bool tone = bitmap.IsToneSource(path) == 1;
     if (bitmap.LoadSource(path) != 1) return Preparation::kFailed;
     if (tone) {
-        ConvertTone(bitmap, options);
+        if (!ConvertTone(bitmap, options)) return Preparation::kWorkingFile;
     } else {
         bitmap.ToneTwoColour();
     }
-    bitmap.WriteDotBitmap();
-    bitmap.TurnAndWrite(options.rotation);
+    if (bitmap.WriteDotBitmap() != 1) return Preparation::kWorkingFile;
+    if (!RotationFile(options.rotation).empty() && bitmap.TurnAndWrite(options.rotation) != 1) {
+        return Preparation::kWorkingFile;
+    }
     return tone ? Preparation::kTone : Preparation::kTwoColour;
 }
 

@@ -16,13 +16,15 @@ struct ImageOptions {
 };
 
 enum class Preparation {
-    kFailed,     // the source could not be loaded; nothing was written
-    kTone,       // a grey or colour source, converted by the tone method
-    kTwoColour,  // a 1-bit source, its own dots kept
+    kFailed,       // the source could not be loaded; nothing was written
+    kWorkingFile,  // a working file could not be written
+    kTone,         // a grey or colour source, converted by the tone method
+    kTwoColour,    // a 1-bit source, its own dots kept
 };
 
 // Loads `path` into `bitmap`, converts it and writes "Temp.bmp" and the
-// rotation file, leaving the turned dots in the turned raster.
+// rotation file (none for a rotation outside 0 to 3), leaving the turned dots
+// in the turned raster. On a failure the record's Fault() says why.
 Preparation PrepareImage(CLogoBitmap& bitmap, const std::string& path, const ImageOptions& options);
 
 }  // namespace zelmar

@@ -1,6 +1,7 @@
 #include "logo_bitmap.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "files.h"
 #include "working_files.h"
@@ -9,9 +10,10 @@ namespace zelmar {
 
 namespace {
 
-// Enough for the largest source the rasters hold, with room for big headers
-// and colour tables; longer files are read this far and judged by their header.
-constexpr std::size_t kMaxSourceFileBytes = 8u << 20;
+// The headers and rows of the largest source the rasters hold (32 bits per
+// pixel); longer files are read this far and judged by their header.
+constexpr std::size_t kMaxSourceFileBytes =
+    kMaxDataOffset + std::size_t{4} * kMaxSourceWidth * kMaxSourceHeight;
 
 // Headers and the largest colour table fit well within this.
 constexpr std::size_t kHeaderBytes = 4096;
@@ -21,7 +23,7 @@ constexpr std::size_t kProbeBytes = 14 + 44;
 
 bool ReadProbe(const std::string& path, Bytes& head) {
     std::uint64_t size = 0;
-    return files::ReadPrefix(path, kProbeBytes, head, size) && head.size() >= 14 &&
+    return !files::ReadPrefix(path, kProbeBytes, head, size) && head.size() >= 14 &&
            head[0] == 'B' && head[1] == 'M';
 }
 
@@ -31,8 +33,8 @@ std::string Describe(const SourceError& error) {
     switch (error.kind) {
         case SourceError::Kind::kNone:
             return "no error";
-        case SourceError::Kind::kCannotOpen:
-            return "the file cannot be opened";
+        case SourceError::Kind::kFile:
+            return files::Describe(error.file);
         case SourceError::Kind::kUnreadable:
             return Describe(error.bmp);
         case SourceError::Kind::kTooLarge:
@@ -42,11 +44,31 @@ std::string Describe(const SourceError& error) {
     return "unknown error";
 }
 
+std::string Describe(const FileFault& fault) {
+    std::string text = fault.path + ": ";
+    if (fault.source) return text + Describe(fault.source);
+    if (fault.output) return text + "cannot be written: " + files::Describe(fault.output);
+    if (!fault.clash.empty()) return text + "names " + fault.clash + ", which it must not replace";
+    return text + "no error";
+}
+
+SourceError FitsTheRasters(const BmpHeader& header) {
+    return header.width > kMaxSourceWidth || header.height > kMaxSourceHeight
+               ? SourceError::TooLarge()
+               : SourceError{};
+}
+
+SourceError CheckSource(const std::string& path) {
+    BmpHeader header;
+    const SourceError error = ReadBmpInfo(path, header);
+    return error ? error : FitsTheRasters(header);
+}
+
 SourceError ReadBmpInfo(const std::string& path, BmpHeader& header) {
     Bytes head;
     std::uint64_t fileSize = 0;
-    if (!files::ReadPrefix(path, kHeaderBytes, head, fileSize)) {
-        return {SourceError::Kind::kCannotOpen};
+    if (files::FileError e = files::ReadPrefix(path, kHeaderBytes, head, fileSize)) {
+        return SourceError::File(e);
     }
     return SourceError::Unreadable(ParseBmpHeader(head, fileSize, header));
 }
@@ -66,23 +88,15 @@ CLogoBitmap::CLogoBitmap(MessageSink* messages)
       stream_(kStreamBufferSize, 0),
       grey_(static_cast<std::size_t>(kRasterRows) * kRasterStride, 0),
       dots_(static_cast<std::size_t>(kRasterRows) * kRasterStride, 0) {
-    std::fill_n(ColourCopy(), static_cast<std::size_t>(kColourCopyStride) * kColourCopyRows, 0);
+    // The clears are most of the work for a small picture: memset, never a loop.
+    std::memset(ColourCopy(), 0, static_cast<std::size_t>(kColourCopyStride) * kColourCopyRows);
 }
 
 int CLogoBitmap::IsToneSource(const std::string& path) {
     streamLength_ = 0;
-    Bytes head;
-    if (!ReadProbe(path, head) || head.size() < 30) return 0;
-    switch (GetU16(&head[28])) {
-        case 4:
-        case 8:
-        case 16:
-        case 24:
-        case 32:
-            return 1;
-        default:
-            return 0;
-    }
+    BmpHeader header;
+    // Every depth but 1 is converted by its colour.
+    return !ReadBmpInfo(path, header) && header.depth != 1 ? 1 : 0;
 }
 
 int CLogoBitmap::IsWhiteFirst(const std::string& path) {
@@ -103,24 +117,20 @@ void CLogoBitmap::Release() {
 int CLogoBitmap::LoadSource(const std::string& path) {
     Release();
     streamLength_ = 0;
+    fault_ = {};
     Bytes file;
     std::uint64_t fileSize = 0;
-    if (!files::ReadPrefix(path, kMaxSourceFileBytes, file, fileSize)) {
-        loadError_ = {SourceError::Kind::kCannotOpen};
+    SourceError error =
+        SourceError::File(files::ReadPrefix(path, kMaxSourceFileBytes, file, fileSize));
+    BmpHeader header;
+    if (!error) error = SourceError::Unreadable(ParseBmpHeader(file, fileSize, header));
+    if (!error) error = FitsTheRasters(header);
+    auto source = std::make_unique<BmpSource>();
+    if (!error) error = SourceError::Unreadable(DecodeBmp(file, *source));
+    if (error) {
+        fault_ = {path, error, {}, {}};
         return 0;
     }
-    BmpHeader header;
-    loadError_ = SourceError::Unreadable(ParseBmpHeader(file, fileSize, header));
-    if (!loadError_ && (header.width > kMaxSourceWidth || header.height > kMaxSourceHeight)) {
-        loadError_ = {SourceError::Kind::kTooLarge};
-    }
-    if (loadError_) return 0;
-    auto source = std::make_unique<BmpSource>();
-    BmpError decoded = DecodeBmp(file, *source);
-    // The rows fit the file but start beyond any plausible source's headers.
-    if (decoded == BmpError::kTruncatedPixels) decoded = BmpError::kBadDataOffset;
-    loadError_ = SourceError::Unreadable(decoded);
-    if (loadError_) return 0;
 
     const BmpHeader& h = source->header;
     width_ = h.width;
@@ -135,15 +145,31 @@ int CLogoBitmap::LoadSource(const std::string& path) {
     return 1;
 }
 
+int CLogoBitmap::WriteFailed(const std::string& path, files::FileError error) {
+    fault_ = {path, {}, error, {}};
+    return 0;
+}
+
+int CLogoBitmap::WriteWorkingFile(std::string_view name, const Bytes& file) {
+    const std::string path = files::InCurrentDirectory(name);
+    const files::FileError error = files::Replace(path, file);
+    return error ? WriteFailed(path, error) : 1;
+}
+
 int CLogoBitmap::WriteDotBitmap() {
     if (!Loaded()) return 255;
-    Bytes file = OneBitFile(width_, height_, dots_.data(), kRasterStride);
-    return files::WriteWholeFile(files::InCurrentDirectory(working_file::kTemp), file) ? 1 : 0;
+    return WriteWorkingFile(working_file::kTemp,
+                            OneBitFile(width_, height_, dots_.data(), kRasterStride));
 }
 
 int CLogoBitmap::CopyTwoColour(const std::string& path) {
-    return files::CopyReplacing(path, files::InCurrentDirectory(working_file::kTempTwoColour)) ? 1
-                                                                                               : 0;
+    std::string failed;
+    const files::FileError error = files::CopyReplacing(
+        path, files::InCurrentDirectory(working_file::kTempTwoColour), &failed);
+    if (!error) return 1;
+    if (failed != path) return WriteFailed(failed, error);
+    fault_ = {path, SourceError::File(error), {}, {}};
+    return 0;
 }
 
 }  // namespace zelmar

@@ -12,6 +12,7 @@
 
 #include "bmp_reader.h"
 #include "bytes.h"
+#include "files.h"
 #include "message_sink.h"
 
 namespace zelmar {
@@ -33,22 +34,45 @@ constexpr int kColourCopyRows = 700;
 std::uint8_t* TurnedRaster();
 std::uint8_t* ColourCopy();
 
-// Why a source cannot be used: the file does not open, the reader refuses it
-// (its reason in `bmp`), or it does not fit the rasters.
+// Why a source cannot be used: the file cannot be read (its reason in
+// `file`), the reader refuses it (its reason in `bmp`), or it does not fit the
+// rasters.
 struct SourceError {
-    enum class Kind { kNone, kCannotOpen, kUnreadable, kTooLarge };
+    enum class Kind { kNone, kFile, kUnreadable, kTooLarge };
     Kind kind = Kind::kNone;
+    files::FileError file;
     BmpError bmp = BmpError::kNone;
 
-    static SourceError Unreadable(BmpError e) {
-        return e == BmpError::kNone ? SourceError{} : SourceError{Kind::kUnreadable, e};
+    static SourceError File(files::FileError e) {
+        return e ? SourceError{Kind::kFile, e, BmpError::kNone} : SourceError{};
     }
+    static SourceError Unreadable(BmpError e) {
+        return e == BmpError::kNone ? SourceError{} : SourceError{Kind::kUnreadable, {}, e};
+    }
+    static SourceError TooLarge() { return {Kind::kTooLarge, {}, BmpError::kNone}; }
     explicit operator bool() const { return kind != Kind::kNone; }
-    bool operator==(const SourceError& o) const { return kind == o.kind && bmp == o.bmp; }
+    bool operator==(const SourceError& o) const {
+        return kind == o.kind && file == o.file && bmp == o.bmp;
+    }
 };
 
 // A short English description for messages.
 std::string Describe(const SourceError& error);
+
+// A file that could not be used, for messages: a source (`source` says why),
+// an output or working file that cannot be written (`output` says why), or an
+// output that names a file it must not replace (`clash`).
+struct FileFault {
+    std::string path;
+    SourceError source;
+    files::FileError output;
+    std::string clash;
+
+    explicit operator bool() const { return source || output || !clash.empty(); }
+};
+
+// "<path>: <why>".
+std::string Describe(const FileFault& fault);
 
 constexpr std::uint8_t kDot = 0;
 constexpr std::uint8_t kWhite = 255;
@@ -67,8 +91,8 @@ class CLogoBitmap {
     // 1 when the file is loaded; 0 (and nothing loaded) for a file that is not
     // a readable BMP or does not fit the rasters.
     int LoadSource(const std::string& path);
-    // The reason the last LoadSource failed.
-    SourceError LoadError() const { return loadError_; }
+    // Why the last LoadSource, or a writer since, failed.
+    const FileFault& Fault() const { return fault_; }
 
     int WriteDotBitmap();
 
@@ -79,6 +103,7 @@ class CLogoBitmap {
     int ApplyWaterMarkScreen();
 
     int TurnAndWrite(int16_t rotation);
+    // 1, or 0 when the colour file the selector chooses cannot be written.
     int CopyColourPlanes(int16_t selector);
     // kind 0 blue, 1 green, 2 red: the same 24-bit copy under three names.
     int WriteColourFile(int kind);
@@ -120,6 +145,9 @@ class CLogoBitmap {
     Bgr SourceColour(int32_t x, int32_t storedRow) const;
     void FillGrey(int offset);
     void Release();
+    // Writes a whole working file: 1, or 0 with the fault recorded.
+    int WriteWorkingFile(std::string_view name, const Bytes& file);
+    int WriteFailed(const std::string& path, files::FileError error);
 
     MessageSink* messages_;
     Bytes stream_;
@@ -140,7 +168,7 @@ class CLogoBitmap {
     int32_t packedHeight_ = 0;
     int32_t turnedWidth_ = 0;  // of the last turn, for the WaterMark screen
     int32_t turnedHeight_ = 0;
-    SourceError loadError_;
+    FileFault fault_;
 };
 
 // Pictures are sent in whole bytes of 8 dots: sizes round up to a multiple of 8.
@@ -150,6 +178,10 @@ inline int32_t PaddedTo8(int32_t v) {
 
 // Reads and checks a BMP file's headers (any size, no raster limit).
 SourceError ReadBmpInfo(const std::string& path, BmpHeader& header);
+// Whether a picture of these headers fits the rasters.
+SourceError FitsTheRasters(const BmpHeader& header);
+// LoadSource's verdict on a file, from its headers alone.
+SourceError CheckSource(const std::string& path);
 
 // The grey level of a colour, as the printer's tone methods see it.
 inline int GreyLevel(int b, int g, int r) {

@@ -8,12 +8,18 @@ namespace zelmar {
 int CLogoBitmap::PackTurned(const std::string& path) {
     streamLength_ = 0;
     BmpHeader turned;
-    if (ReadBmpInfo(path, turned)) return 0;
+    if (const SourceError e = ReadBmpInfo(path, turned)) {
+        fault_ = {path, e, {}, {}};
+        return 0;
+    }
     const int32_t w = turned.width, h = turned.height;
     const int32_t paddedWidth = PaddedTo8(w), paddedHeight = PaddedTo8(h);
     // The file names the size; the dots come from the turned raster, which
     // must hold them.
-    if (w > kTurnedStride || paddedHeight > kTurnedRows) return 0;
+    if (w > kTurnedStride || paddedHeight > kTurnedRows) {
+        fault_ = {path, SourceError::TooLarge(), {}, {}};
+        return 0;
+    }
 
     topPadding_ = paddedHeight - h;
     packedWidth_ = paddedWidth;

@@ -1,6 +1,7 @@
 // Turning the dots into the orientation the printer stores, and the colour
 // copies of ImageMode 2.
 #include <algorithm>
+#include <cstring>
 
 #include "files.h"
 #include "logo_bitmap.h"
@@ -42,11 +43,13 @@ int CLogoBitmap::TurnAndWrite(int16_t rotation) {
     if (!Loaded()) return 255;
     const std::string_view name = RotationFile(rotation);
     if (name.empty()) return 0;
+    // Created first, so that the turned raster stays as it was when it cannot be.
+    const std::string path = files::InCurrentDirectory(name);
     files::OutputFile file;
-    if (!file.Create(files::InCurrentDirectory(name))) return 0;
+    if (files::FileError e = file.Create(path)) return WriteFailed(path, e);
 
     std::uint8_t* turned = TurnedRaster();
-    std::fill_n(turned, static_cast<std::size_t>(height_) * kTurnedStride, 0);
+    std::memset(turned, 0, static_cast<std::size_t>(height_) * kTurnedStride);
     const Turn turn{rotation, width_, height_};
     for (int32_t r = 0; r < height_; ++r) {
         const std::uint8_t* row = &dots_[static_cast<std::size_t>(r) * kRasterStride];
@@ -59,7 +62,10 @@ int CLogoBitmap::TurnAndWrite(int16_t rotation) {
     const bool quarter = rotation == 1 || rotation == 3;
     turnedWidth_ = quarter ? height_ : width_;
     turnedHeight_ = quarter ? width_ : height_;
-    return file.Write(OneBitFile(turnedWidth_, turnedHeight_, turned, kTurnedStride)) ? 1 : 0;
+    files::FileError error =
+        file.Write(OneBitFile(turnedWidth_, turnedHeight_, turned, kTurnedStride));
+    if (!error) error = file.Commit();
+    return error ? WriteFailed(path, error) : 1;
 }
 
 int CLogoBitmap::CopyColourPlanes(int16_t selector) {
@@ -75,18 +81,14 @@ int CLogoBitmap::CopyColourPlanes(int16_t selector) {
     }
     switch (selector) {
         case 12:
-            WriteColourFile(2);
-            break;
+            return WriteColourFile(2);
         case 13:
-            WriteColourFile(1);
-            break;
+            return WriteColourFile(1);
         case 14:
-            WriteColourFile(0);
-            break;
+            return WriteColourFile(0);
         default:
-            break;
+            return 1;
     }
-    return 1;
 }
 
 int CLogoBitmap::WriteColourFile(int kind) {
@@ -95,8 +97,8 @@ int CLogoBitmap::WriteColourFile(int kind) {
         return 255;
     }
     if (kind < 0 || kind > 2) return 0;
-    Bytes file = TrueColourFile(width_, height_, ColourCopy(), kColourCopyStride);
-    if (!files::WriteWholeFile(files::InCurrentDirectory(kColourFiles[kind]), file)) {
+    if (!WriteWorkingFile(kColourFiles[kind],
+                          TrueColourFile(width_, height_, ColourCopy(), kColourCopyStride))) {
         if (messages_) messages_->ShowMessage("KKK2", "KKK");
         return 0;
     }

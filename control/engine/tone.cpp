@@ -1,6 +1,7 @@
 // Tone conversion: grey levels from the source, then dots by threshold or by
 // Stucki error diffusion; and the WaterMark screen.
 #include <algorithm>
+#include <cstring>
 
 #include "logo_bitmap.h"
 
@@ -75,7 +76,7 @@ Bgr CLogoBitmap::SourceColour(int32_t x, int32_t storedRow) const {
 }
 
 void CLogoBitmap::FillGrey(int offset) {
-    std::fill(grey_.begin(), grey_.end(), 0);
+    std::memset(grey_.data(), 0, grey_.size());
     for (int32_t r = 0; r < height_; ++r) {
         std::uint8_t* row = &grey_[static_cast<std::size_t>(r) * kRasterStride];
         for (int32_t x = 0; x < width_; ++x) {
@@ -102,7 +103,7 @@ int CLogoBitmap::ToneNone(int16_t brightness) {
 int CLogoBitmap::ToneDiffuse(int16_t brightness) {
     if (!Loaded()) return 0;
     FillGrey(BrightnessOffset(brightness));
-    std::fill(dots_.begin(), dots_.end(), kDot);
+    std::memset(dots_.data(), kDot, dots_.size());
 
     // One array of padded-width rows: a share aimed past the right edge lands
     // at the start of the following row, and the four spare rows and columns
@@ -135,7 +136,7 @@ int CLogoBitmap::ToneDiffuse(int16_t brightness) {
 
 int CLogoBitmap::ToneTwoColour() {
     if (!Loaded()) return 0;
-    std::fill(dots_.begin(), dots_.end(), kDot);
+    std::memset(dots_.data(), kDot, dots_.size());
     for (int32_t r = 0; r < height_; ++r) {
         std::uint8_t* row = &dots_[static_cast<std::size_t>(r) * kRasterStride];
         for (int32_t x = 0; x < width_; ++x) {

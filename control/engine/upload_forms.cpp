@@ -11,6 +11,11 @@ void Report(const ProgressFn& progress, int32_t data) {
     if (progress) progress(data);
 }
 
+FormStatus Stop(FormStatus status, const CLogoBitmap& bitmap, FileFault* fault) {
+    if (fault) *fault = bitmap.Fault();
+    return status;
+}
+
 bool WritePacked(ByteSink& out, const CLogoBitmap& bitmap) {
     return out.Write(Element::kNvData, bitmap.StreamBuffer(),
                      static_cast<std::size_t>(bitmap.StreamLength()));
@@ -21,15 +26,23 @@ bool WritePacked(ByteSink& out, const CLogoBitmap& bitmap) {
 // so the size sent matches the dots packed in every ImageMode.
 FormStatus SendPackedImages(const std::vector<std::string>& images, const ImageOptions& image,
                             bool waterMark, const std::function<bool(const CLogoBitmap&)>& send,
-                            const ProgressFn& progress) {
+                            const ProgressFn& progress, FileFault* fault) {
     const std::string turnedFile = files::InCurrentDirectory(RotationFile(image.rotation));
     CLogoBitmap bitmap;
     for (std::size_t k = 0; k < images.size(); ++k) {
-        if (PrepareImage(bitmap, images[k], image) == Preparation::kFailed) {
-            return FormStatus::kBadImage;  // it loaded a moment ago: the file changed
+        switch (PrepareImage(bitmap, images[k], image)) {
+            case Preparation::kFailed:  // it loaded a moment ago: the file changed
+                return Stop(FormStatus::kBadImage, bitmap, fault);
+            case Preparation::kWorkingFile:
+                return Stop(FormStatus::kWorkingFile, bitmap, fault);
+            case Preparation::kTone:
+            case Preparation::kTwoColour:
+                break;
         }
         if (waterMark) bitmap.ApplyWaterMarkScreen();
-        if (bitmap.PackTurned(turnedFile) != 1) return FormStatus::kWorkingFile;
+        if (bitmap.PackTurned(turnedFile) != 1) {
+            return Stop(FormStatus::kWorkingFile, bitmap, fault);
+        }
         if (!send(bitmap)) return FormStatus::kWriteFailed;
         Report(progress, static_cast<int32_t>(k + 1));
     }
@@ -38,24 +51,39 @@ FormStatus SendPackedImages(const std::vector<std::string>& images, const ImageO
 
 }  // namespace
 
-FormStatus CheckImageList(const std::vector<std::string>& images, int16_t rotation) {
+FormStatus CheckImageList(const std::vector<std::string>& images, int16_t rotation,
+                          FileFault* fault) {
     if (images.empty()) return FormStatus::kNoImage;
     if (RotationFile(rotation).empty()) return FormStatus::kBadRotation;
-    return CheckImageList(images);
+    return CheckImageList(images, fault);
 }
 
-FormStatus CheckImageList(const std::vector<std::string>& images) {
+FormStatus CheckImageList(const std::vector<std::string>& images, FileFault* fault) {
     if (images.empty()) return FormStatus::kNoImage;
-    CLogoBitmap probe;
     for (const std::string& name : images) {
-        if (probe.LoadSource(name) != 1) return FormStatus::kBadImage;
+        if (const SourceError error = CheckSource(name)) {
+            if (fault) *fault = {name, error, {}, {}};
+            return FormStatus::kBadImage;
+        }
     }
     return FormStatus::kDone;
 }
 
+std::string OutputClash(const std::string& output, const std::vector<std::string>& images) {
+    for (const std::string& image : images) {
+        if (files::SameFile(output, image)) return "the image " + image;
+    }
+    for (const std::string_view name : working_file::kBitmaps) {
+        if (files::SameFile(output, files::InCurrentDirectory(name))) {
+            return "the working file " + std::string(name);
+        }
+    }
+    return {};
+}
+
 FormStatus WriteModelZeroForm(const std::vector<std::string>& images, const UploadOptions& options,
                               ByteSink& out, const ProgressFn& progress,
-                              const PackedImageFn& packed) {
+                              const PackedImageFn& packed, FileFault* fault) {
     auto send = [&](const CLogoBitmap& bitmap) {
         // Each header is built and sent on its own.
         const Bytes header = commands::NvImageHeader(options.selectType, options.selectMargin,
@@ -64,14 +92,14 @@ FormStatus WriteModelZeroForm(const std::vector<std::string>& images, const Uplo
         if (packed) packed(bitmap);
         return true;
     };
-    return SendPackedImages(images, options.image, options.selectType == 2, send, progress);
+    return SendPackedImages(images, options.image, options.selectType == 2, send, progress, fault);
 }
 
 FormStatus WriteBandForm(const std::vector<std::string>& images, bool complement, ByteSink& out,
-                         const ProgressFn& progress) {
+                         const ProgressFn& progress, FileFault* fault) {
     if (images.empty()) return FormStatus::kNoImage;
     CLogoBitmap bitmap;
-    if (bitmap.LoadSource(images.front()) != 1) return FormStatus::kBadImage;
+    if (bitmap.LoadSource(images.front()) != 1) return Stop(FormStatus::kBadImage, bitmap, fault);
     bitmap.PackBands();
     if (!out.Write(Element::kBandPreamble, commands::BandPreamble())) {
         return FormStatus::kWriteFailed;
@@ -92,7 +120,7 @@ FormStatus WriteBandForm(const std::vector<std::string>& images, bool complement
 }
 
 FormStatus WriteDefinitionFile(const std::vector<std::string>& images, const ImageOptions& image,
-                               ByteSink& out, const ProgressFn& progress) {
+                               ByteSink& out, const ProgressFn& progress, FileFault* fault) {
     if (images.size() > kMaxDefinedImages) return FormStatus::kTooManyImages;
     if (!out.Write(Element::kCommand,
                    commands::DefinitionPreamble(static_cast<int>(images.size())))) {
@@ -103,7 +131,7 @@ FormStatus WriteDefinitionFile(const std::vector<std::string>& images, const Ima
                          commands::SizeBytes(bitmap.PackedWidth(), bitmap.PackedHeight())) &&
                WritePacked(out, bitmap);
     };
-    return SendPackedImages(images, image, false, send, progress);
+    return SendPackedImages(images, image, false, send, progress, fault);
 }
 
 FormStatus WriteEraseFile(ByteSink& out) {

@@ -33,12 +33,20 @@ enum class FormStatus {
 // The largest number of images one definition can announce.
 constexpr std::size_t kMaxDefinedImages = 255;
 
+// Where a form stops with kBadImage or kWorkingFile, `fault` (when given)
+// names the file and says why.
+
 // Checks an image list before the first byte of a form, so that a form never
 // stops half-written for a bad argument: the list names an image and every
 // image loads as a source. The forms below expect a checked list.
-FormStatus CheckImageList(const std::vector<std::string>& images);
+FormStatus CheckImageList(const std::vector<std::string>& images, FileFault* fault = nullptr);
 // The same for the forms that turn their images: Rotation must be 0 to 3.
-FormStatus CheckImageList(const std::vector<std::string>& images, int16_t rotation);
+FormStatus CheckImageList(const std::vector<std::string>& images, int16_t rotation,
+                          FileFault* fault = nullptr);
+
+// What an output file of a form would replace that it must not: one of the
+// images, or one of the working files ("the image a.bmp"); empty when nothing.
+std::string OutputClash(const std::string& output, const std::vector<std::string>& images);
 
 // Called after each image's data is sent, with the record holding its NV data.
 using PackedImageFn = std::function<void(const CLogoBitmap&)>;
@@ -47,17 +55,18 @@ using PackedImageFn = std::function<void(const CLogoBitmap&)>;
 // its NV data; the WaterMark screen for SelectType 2. Progress(k) after image k.
 FormStatus WriteModelZeroForm(const std::vector<std::string>& images, const UploadOptions& options,
                               ByteSink& out, const ProgressFn& progress,
-                              const PackedImageFn& packed = nullptr);
+                              const PackedImageFn& packed = nullptr, FileFault* fault = nullptr);
 
 // The band preamble, then one band record for every 8 rows of the FIRST image,
 // loaded as it is. `complement` inverts every data byte. Progress(0) at the end.
 FormStatus WriteBandForm(const std::vector<std::string>& images, bool complement, ByteSink& out,
-                         const ProgressFn& progress);
+                         const ProgressFn& progress, FileFault* fault = nullptr);
 
 // The definition of NV images 1 ... n: ESC @, FS q n, then for every image its
 // size bytes and NV data. Progress(k) after image k.
 FormStatus WriteDefinitionFile(const std::vector<std::string>& images, const ImageOptions& image,
-                               ByteSink& out, const ProgressFn& progress);
+                               ByteSink& out, const ProgressFn& progress,
+                               FileFault* fault = nullptr);
 
 // The erase file: FS e.
 FormStatus WriteEraseFile(ByteSink& out);

@@ -23,6 +23,12 @@ constexpr std::string_view kRaster = "Raster.bmp";
 constexpr std::string_view kTempImage = "TempImage.out";  // the NV image definition job
 constexpr std::string_view kTempErase = "TempErase.out";  // the erase job
 constexpr std::string_view kTempPrint = "TempPrint.out";  // the print-all job
+
+// Every picture the engine leaves behind.
+constexpr std::string_view kBitmaps[] = {
+    kTemp,          kNoRotation, kRightRotation, kReverseRotation, kLeftRotation,
+    kTempTwoColour, kRealBlue,   kRealGreen,     kRealRed,         kRaster,
+};
 }  // namespace working_file
 
 // The rotation file of a Rotation argument; empty outside 0 to 3.

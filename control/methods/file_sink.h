@@ -10,12 +10,16 @@ class FileSink : public ByteSink {
   public:
     explicit FileSink(files::OutputFile& file) : file_(file) {}
     bool Write(Element, const std::uint8_t* data, std::size_t size) override {
-        return file_.Write(data, size);
+        if (!error_) error_ = file_.Write(data, size);
+        return !error_;
     }
     using ByteSink::Write;
+    // Why the first refused write failed.
+    files::FileError Error() const { return error_; }
 
   private:
     files::OutputFile& file_;
+    files::FileError error_;
 };
 
 }  // namespace zelmar

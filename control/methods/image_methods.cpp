@@ -17,12 +17,13 @@ int32_t BitmapInfo(const std::string& path, int32_t& bitsPixel, int32_t& height,
 }
 
 std::string Preview(const std::string& path, const ImageOptions& options, MessageSink* messages,
-                    SourceError* error) {
+                    FileFault* fault) {
     CLogoBitmap bitmap(messages);
-    const Preparation prepared = PrepareImage(bitmap, path, options);
-    if (error) *error = bitmap.LoadError();
-    if (prepared == Preparation::kFailed) return {};
-    if (prepared == Preparation::kTwoColour) bitmap.CopyTwoColour(path);
+    const Preparation preparation = PrepareImage(bitmap, path, options);
+    bool prepared = preparation == Preparation::kTone;
+    if (preparation == Preparation::kTwoColour) prepared = bitmap.CopyTwoColour(path) == 1;
+    if (fault) *fault = prepared ? FileFault{} : bitmap.Fault();
+    if (!prepared) return {};
     if (options.imageMode != 2) return files::InCurrentDirectory(working_file::kTemp);
     const std::string_view shown = RotationFile(options.rotation);
     return shown.empty() ? std::string() : files::InCurrentDirectory(shown);
@@ -37,7 +38,24 @@ void WriteRasterFile(int32_t paddedWidth, int32_t paddedHeight, const std::uint8
     Bytes file;
     AppendOneBitHeader(file, paddedWidth, paddedHeight);
     file.insert(file.end(), data, data + size);
-    files::WriteWholeFile(files::InCurrentDirectory(working_file::kRaster), file);
+    files::Replace(files::InCurrentDirectory(working_file::kRaster), file);
+}
+
+// The definitions, each leaving its "Raster.bmp", or the band form into `file`;
+// `error` says why the file refused a write.
+FormStatus WriteStream(files::OutputFile& file, const std::vector<std::string>& images,
+                       bool definition, const UploadOptions& options, const ProgressFn& progress,
+                       FileFault* fault, files::FileError& error) {
+    FileSink out(file);
+    auto raster = [](const CLogoBitmap& bitmap) {
+        WriteRasterFile(bitmap.PackedWidth(), bitmap.PackedHeight(), bitmap.StreamBuffer(),
+                        static_cast<std::size_t>(bitmap.StreamLength()));
+    };
+    const FormStatus status =
+        definition ? WriteModelZeroForm(images, options, out, progress, raster, fault)
+                   : WriteBandForm(images, false, out, progress, fault);
+    error = out.Error();
+    return status;
 }
 
 int32_t FileUploadStatus(FormStatus status) {
@@ -61,23 +79,28 @@ int32_t FileUploadStatus(FormStatus status) {
 
 int32_t FileUpload(const std::string& fileName, const std::string& nvImage, int32_t nvSelect,
                    const ImageOptions& image, int16_t selectType, int16_t selectMargin,
-                   const ProgressFn& progress) {
+                   const ProgressFn& progress, FileFault* fault) {
     const std::vector<std::string> images = SplitImageList(nvImage);
     const bool definition = nvSelect == 0;
     const FormStatus checked =
-        definition ? CheckImageList(images, image.rotation) : CheckImageList(images);
+        definition ? CheckImageList(images, image.rotation, fault) : CheckImageList(images, fault);
     if (checked != FormStatus::kDone) return FileUploadStatus(checked);
+    if (std::string clash = OutputClash(fileName, images); !clash.empty()) {
+        if (fault) *fault = {fileName, {}, {}, std::move(clash)};
+        return kFileUploadCannotWrite;
+    }
 
+    // The stream goes to a new file that replaces FileName only when complete.
     files::OutputFile file;
-    if (!file.Create(fileName)) return kFileUploadCannotWrite;
-    FileSink out(file);
-    if (!definition) return FileUploadStatus(WriteBandForm(images, false, out, progress));
-    const UploadOptions options{image, selectType, selectMargin};
-    auto raster = [](const CLogoBitmap& bitmap) {
-        WriteRasterFile(bitmap.PackedWidth(), bitmap.PackedHeight(), bitmap.StreamBuffer(),
-                        static_cast<std::size_t>(bitmap.StreamLength()));
-    };
-    return FileUploadStatus(WriteModelZeroForm(images, options, out, progress, raster));
+    files::FileError error = file.Create(fileName);
+    const FormStatus status =
+        error ? FormStatus::kWriteFailed
+              : WriteStream(file, images, definition, {image, selectType, selectMargin}, progress,
+                            fault, error);
+    if (status == FormStatus::kDone) error = file.Commit();
+    if (!error) return FileUploadStatus(status);
+    if (fault) *fault = {fileName, {}, error, {}};
+    return kFileUploadCannotWrite;
 }
 
 int32_t FileLoad(const std::string& fileName, MessageSink& messages) {

@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <ostream>
 
+#include "links/spooler.h"
+#include "methods/device_methods.h"
+#include "methods/driver_methods.h"
 #include "methods/image_methods.h"
 #include "options.h"
 #include "terminal.h"
@@ -27,7 +30,18 @@ struct Command {
     const char* summary;
     const char* usage;  // the lines after "usage: zelmar <name>"
     int (*run)(const Command&, const std::vector<std::string>&, std::ostream&, std::ostream&);
+    bool linkOptions = false;  // takes the options of a direct link
 };
+
+constexpr char kLinkOptionsHelp[] =
+    "  --port NAME      COM1 ... COM12 a serial port, USB... the first USB printer,\n"
+    "                   any other name (LPT1, LPT2, a device path) a port opened as\n"
+    "                   a device file\n"
+    "  --tcp A:P        a printer taking raw jobs on TCP port P of address A\n"
+    "  --printer N      the model: 0 (default), 3, or another\n"
+    "  --baud CODE      serial rate: 3 1200, 4 2400, 5 4800, 6 9600 (default), 7 19200,\n"
+    "                   8 38400, 9 57600, 10 115200; another code keeps the port's rate\n"
+    "  --parity CODE    serial parity: 0 none (default), 1 even, 2 odd\n";
 
 int UsageError(const Command& command, const std::string& message, std::ostream& err) {
     err << "zelmar " << command.name << ": " << message << "\n"
@@ -45,6 +59,7 @@ int ParseOrStop(const Command& command, const Options& options,
     if (!options.Parse(args, positional, help, error)) return UsageError(command, error, err);
     if (help) {
         out << "usage: zelmar " << command.name << command.usage;
+        if (command.linkOptions) out << kLinkOptionsHelp << "Exits 0 only for status 0.\n";
         return kOk;
     }
     if (positional.size() < least || positional.size() > most) {
@@ -90,13 +105,13 @@ int RunPreview(const Command& command, const std::vector<std::string>& args, std
         return stop;
     }
     StderrMessages messages(err);
-    SourceError error;
-    const std::string shown = Preview(files[0], image, &messages, &error);
+    FileFault fault;
+    const std::string shown = Preview(files[0], image, &messages, &fault);
     // The line is printed even when empty: scripts read it.
     out << shown << '\n';
     if (!shown.empty()) return kOk;
-    if (error) {
-        err << "zelmar preview: " << files[0] << ": " << Describe(error) << '\n';
+    if (fault) {
+        err << "zelmar preview: " << Describe(fault) << '\n';
     } else {
         err << "zelmar preview: mode 2 shows a rotation file: --rotation must be 0 to 3\n";
     }
@@ -150,13 +165,26 @@ int RunFileUpload(const Command& command, const std::vector<std::string>& args, 
     for (std::size_t i = 1; i < positional.size(); ++i)
         list += positional[i] + "|";
 
-    ProgressLine line(err, SplitImageList(list).size());
-    ProgressFn progress;
-    if (StderrIsTerminal()) progress = [&line](int32_t data) { line(data); };
-    const int32_t status =
-        FileUpload(positional[0], list, nvSelect, image, selectType, selectMargin, progress);
+    FileFault fault;
+    int32_t status = kFileUploadDone;
+    {
+        ProgressLine line(err, SplitImageList(list).size());
+        ProgressFn progress;
+        if (StderrIsTerminal()) progress = [&line](int32_t data) { line(data); };
+        status = FileUpload(positional[0], list, nvSelect, image, selectType, selectMargin,
+                            progress, &fault);
+    }
     out << status << '\n';
-    return status == kFileUploadDone ? kOk : kFailed;
+    if (status == kFileUploadDone) return kOk;
+    err << "zelmar file-upload: ";
+    if (fault) {
+        err << Describe(fault) << '\n';
+    } else if (status == kFileUploadNoImage) {
+        err << "no image: each name of the list must be followed by \"|\"\n";
+    } else {
+        err << "the definitions turn their images: --rotation must be 0 to 3\n";
+    }
+    return kFailed;
 }
 
 int RunFileLoad(const Command& command, const std::vector<std::string>& args, std::ostream& out,
@@ -171,6 +199,198 @@ int RunFileLoad(const Command& command, const std::vector<std::string>& args, st
     return kOk;
 }
 
+// The driver methods' context on this platform; false, with the reason said,
+// where there is no print spooler.
+bool DriverLinkHere(const Command& command, std::ostream& err) {
+    if (links::SystemSpooler()) return true;
+    err << "zelmar " << command.name
+        << ": the printer-driver link needs Windows: printer queues and their drivers are "
+           "Windows's\n";
+    return false;
+}
+
+int RunDriverUpload(const Command& command, const std::vector<std::string>& args, std::ostream& out,
+                    std::ostream& err) {
+    Options options;
+    ImageOptions image;
+    AddImageOptions(options, image);
+    std::string printer, top, bottom;
+    bool topGiven = false, bottomGiven = false;
+    options.AddText("printer", &printer);
+    options.AddText("top", &top, &topGiven);
+    options.AddText("bottom", &bottom, &bottomGiven);
+    std::vector<std::string> none;
+    if (int stop = ParseOrStop(command, options, args, 0, 0, none, out, err); stop >= 0) {
+        return stop;
+    }
+    if (printer.empty()) return UsageError(command, "--printer NAME is needed", err);
+    if (!topGiven && !bottomGiven) {
+        return UsageError(command, "give --top FILE, --bottom FILE or both", err);
+    }
+    if (!DriverLinkHere(command, err)) return kFailed;
+    // Top Logo first, as the definition numbers the images.
+    const std::string list = (topGiven ? top + "|" : "") + (bottomGiven ? bottom + "|" : "");
+    ProgressLine line(err, SplitImageList(list).size());
+    ProgressFn progress;
+    if (StderrIsTerminal()) progress = [&line](int32_t data) { line(data); };
+    StderrMessages messages(err);
+    const int32_t status =
+        PrintDriverUpload(HostDeviceContext(messages), printer, list, topGiven ? 1 : 0,
+                          bottomGiven ? 1 : 0, image, progress);
+    out << status << '\n';
+    return status == 0 ? kOk : kFailed;
+}
+
+int RunErase(const Command& command, const std::vector<std::string>& args, std::ostream& out,
+             std::ostream& err) {
+    Options options;
+    std::string printer;
+    bool printAll = false;
+    options.AddText("printer", &printer);
+    options.AddFlag("print-all", &printAll);
+    std::vector<std::string> none;
+    if (int stop = ParseOrStop(command, options, args, 0, 0, none, out, err); stop >= 0) {
+        return stop;
+    }
+    if (printer.empty()) return UsageError(command, "--printer NAME is needed", err);
+    if (!DriverLinkHere(command, err)) return kFailed;
+    StderrMessages messages(err);
+    const int32_t status =
+        EraserAll(HostDeviceContext(messages), printer, printAll ? 0 : 1, nullptr);
+    out << status << '\n';
+    return status == 0 ? kOk : kFailed;
+}
+
+// Where a direct job goes: --port NAME (with the serial codes) or --tcp ADDR:PORT.
+struct LinkOptions {
+    std::string port, tcp;
+    bool portGiven = false, tcpGiven = false;
+    int32_t printer = 0;
+    int32_t baud = 6, parity = 0;
+};
+
+void AddLinkOptions(Options& options, LinkOptions& link) {
+    options.AddText("port", &link.port, &link.portGiven);
+    options.AddText("tcp", &link.tcp, &link.tcpGiven);
+    options.AddInt32("printer", &link.printer);
+    options.AddInt32("baud", &link.baud);
+    options.AddInt32("parity", &link.parity);
+}
+
+// The usage problem of the link options, if any.
+std::string LinkProblem(const LinkOptions& link) {
+    if (link.portGiven == link.tcpGiven) return "give either --port NAME or --tcp ADDRESS:PORT";
+    if (link.tcpGiven && link.tcp.rfind(':') == std::string::npos) {
+        return "--tcp: '" + link.tcp + "' is not ADDRESS:PORT";
+    }
+    return {};
+}
+
+// Runs the job on the link the options name, prints its status and gives the
+// exit code: 0 only for status 0.
+template <typename PortJob, typename TcpJob>
+int RunOnLink(const LinkOptions& link, std::ostream& out, PortJob&& onPort, TcpJob&& onTcp) {
+    int32_t status;
+    if (link.tcpGiven) {
+        const std::size_t colon = link.tcp.rfind(':');
+        status = onTcp(TcpTarget{link.tcp.substr(0, colon), link.tcp.substr(colon + 1)});
+    } else {
+        status = onPort(PortTarget{link.port, {link.baud, link.parity}});
+    }
+    out << status << '\n';
+    return status == 0 ? kOk : kFailed;
+}
+
+int RunUpload(const Command& command, const std::vector<std::string>& args, std::ostream& out,
+              std::ostream& err) {
+    Options options;
+    LinkOptions link;
+    AddLinkOptions(options, link);
+    UploadOptions upload;
+    AddImageOptions(options, upload.image);
+    options.AddInt16("select-type", &upload.selectType);
+    options.AddInt16("select-margin", &upload.selectMargin);
+    std::string list;
+    bool listGiven = false;
+    options.AddText("list", &list, &listGiven);
+    std::vector<std::string> images;
+    if (int stop = ParseOrStop(command, options, args, 0, SIZE_MAX, images, out, err); stop >= 0) {
+        return stop;
+    }
+    if (const std::string problem = LinkProblem(link); !problem.empty()) {
+        return UsageError(command, problem, err);
+    }
+    if (listGiven && !images.empty()) {
+        return UsageError(command, "give the images either with --list or as arguments", err);
+    }
+    for (const std::string& image : images)
+        list += image + "|";
+    ProgressLine line(err, SplitImageList(list).size());
+    ProgressFn progress;
+    if (StderrIsTerminal()) progress = [&line](int32_t data) { line(data); };
+    StderrMessages messages(err);
+    const DeviceContext context = HostDeviceContext(messages);
+    return RunOnLink(
+        link, out,
+        [&](const PortTarget& target) {
+            return Upload(context, link.printer, target, list, upload, progress);
+        },
+        [&](const TcpTarget& target) {
+            return UploadTCPIP(context, link.printer, target, list, upload, progress);
+        });
+}
+
+int RunPrint(const Command& command, const std::vector<std::string>& args, std::ostream& out,
+             std::ostream& err) {
+    Options options;
+    LinkOptions link;
+    AddLinkOptions(options, link);
+    std::vector<std::string> none;
+    if (int stop = ParseOrStop(command, options, args, 0, 0, none, out, err); stop >= 0) {
+        return stop;
+    }
+    if (const std::string problem = LinkProblem(link); !problem.empty()) {
+        return UsageError(command, problem, err);
+    }
+    StderrMessages messages(err);
+    const DeviceContext context = HostDeviceContext(messages);
+    return RunOnLink(
+        link, out,
+        [&](const PortTarget& target) { return Print(context, link.printer, target, nullptr); },
+        [&](const TcpTarget& target) {
+            return PrintTCPIP(context, link.printer, target, nullptr);
+        });
+}
+
+int RunSaveOptions(const Command& command, const std::vector<std::string>& args, std::ostream& out,
+                   std::ostream& err) {
+    Options options;
+    LinkOptions link;
+    AddLinkOptions(options, link);
+    LogoSwitches switches;
+    options.AddInt16("top", &switches.topLogo);
+    options.AddInt16("bottom", &switches.bottomLogo);
+    options.AddInt16("watermark", &switches.waterMark);
+    options.AddInt16("margin", &switches.marginMessage);
+    std::vector<std::string> none;
+    if (int stop = ParseOrStop(command, options, args, 0, 0, none, out, err); stop >= 0) {
+        return stop;
+    }
+    if (const std::string problem = LinkProblem(link); !problem.empty()) {
+        return UsageError(command, problem, err);
+    }
+    StderrMessages messages(err);
+    const DeviceContext context = HostDeviceContext(messages);
+    return RunOnLink(
+        link, out,
+        [&](const PortTarget& target) {
+            return PrinterSave(context, link.printer, target, switches, nullptr);
+        },
+        [&](const TcpTarget& target) {
+            return PrinterSaveTCPIP(context, link.printer, target, switches, nullptr);
+        });
+}
+
 const Command kCommands[] = {
     {"info", "print a BMP file's bits per pixel, height and width",
      " FILE\n"
@@ -181,7 +401,8 @@ const Command kCommands[] = {
      "Converts FILE as an upload would and writes the working files into the\n"
      "current directory: Temp.bmp, the rotation file and, in mode 2, the colour\n"
      "file chosen by the brightness (12 red, 13 green, 14 blue).\n"
-     "Prints the path of the picture to show (an empty line when there is none).\n"
+     "Prints the path of the picture to show; when there is none, an empty line,\n"
+     "and the reason on stderr (exit code 1).\n"
      "  --mode M        0 None (default), 1 Error Diffusion, 2 Error Diffusion with\n"
      "                  colour files, showing the rotation file\n"
      "  --brightness B  0 ... 10, 5 neutral (default), larger prints darker\n"
@@ -192,8 +413,10 @@ const Command kCommands[] = {
      "       [--brightness B] [--rotation R] [--select-type T] [--select-margin S]\n"
      "Writes into OUT the NV image definitions of the images (--nv-select 0, the\n"
      "default) or the band form of the first image (any other value), and prints\n"
-     "the status: 0 written, 1 OUT or a working file cannot be written, 2 the list\n"
-     "names no image, 3 an image does not load or the rotation is not 0 to 3.\n"
+     "the status: 0 written, 1 OUT or a working file cannot be written (or OUT\n"
+     "names an image or a working file), 2 the list names no image, 3 an image\n"
+     "does not load or the rotation is not 0 to 3. OUT is replaced only by a\n"
+     "complete stream.\n"
      "Each definition also leaves Raster.bmp, its packed dots, in the current directory.\n"
      "  --list L          the image list exactly as the control takes it: each name\n"
      "                    followed by \"|\"; without it the IMAGE arguments make the list\n"
@@ -201,12 +424,59 @@ const Command kCommands[] = {
      "                    3 Margin Message, other values no role header\n"
      "  --select-margin S the Margin Message's position (0 default)\n"
      "  --mode, --brightness, --rotation  as for 'zelmar preview'\n"
-     "Exits 0 only for status 0.\n",
+     "Exits 0 only for status 0; otherwise says why on stderr.\n",
      RunFileUpload},
     {"file-load", "show a file name and write an empty Raster.bmp",
      " FILE\n"
      "Shows FILE (on stderr), writes an empty Raster.bmp and prints the status 0.\n",
      RunFileLoad},
+    {"driver-upload", "write logos into the printer through its installed driver (Windows)",
+     " --printer NAME [--top FILE] [--bottom FILE] [--mode M] [--brightness B]\n"
+     "       [--rotation R]\n"
+     "Writes TempImage.out (the Top Logo, then the Bottom Logo, as NV images 1 and 2),\n"
+     "sends it to the first installed printer whose name is NAME as a raw document,\n"
+     "and tells its driver to print the logos given on every receipt. Prints the\n"
+     "status: 0 done, -1 the printer does not open (for the job, or for its settings\n"
+     "after the job went out), -4 nothing sent (an image does not load, a job file\n"
+     "cannot be written, the spooler refused the document) or the settings could not\n"
+     "be written, -5 no installed printer's name begins with NAME.\n"
+     "  --top FILE, --bottom FILE  the logos; at least one\n"
+     "  --mode, --brightness, --rotation  as for 'zelmar preview'\n"
+     "Exits 0 only for status 0.\n",
+     RunDriverUpload},
+    {"erase", "erase every NV image, or print them all, through the printer's driver (Windows)",
+     " --printer NAME [--print-all]\n"
+     "Sends TempErase.out (erase every NV image) and switches both logos off in the\n"
+     "driver's settings; with --print-all sends TempPrint.out instead (print NV\n"
+     "images 1 to 255) and leaves the settings. Prints the status, as\n"
+     "'zelmar driver-upload' does. Exits 0 only for status 0.\n",
+     RunErase},
+    {"upload", "write logos into the printer over a port or TCP/IP",
+     " (--port NAME | --tcp ADDRESS:PORT) [--printer N] [--baud CODE] [--parity CODE]\n"
+     "       [IMAGE ...] [--list L] [--mode M] [--brightness B] [--rotation R]\n"
+     "       [--select-type T] [--select-margin S]\n"
+     "Asks the printer for its status, then sends the images: with --printer 0 (the\n"
+     "default) every image as an NV image of its role (--select-type, as for\n"
+     "'zelmar file-upload'), with any other model the band form of the first image\n"
+     "(USB printers always take the first way). Prints the status: 0 done, -1 the\n"
+     "link cannot be opened, -2 the serial port refused its settings, -3 the printer\n"
+     "is not ready, -4 a write failed or an image cannot be used (nothing of the\n"
+     "images sent).\n"
+     "  --list, --mode, --brightness, --rotation  as for 'zelmar file-upload'\n",
+     RunUpload, true},
+    {"print", "print what the printer stores: the cut, or its sample print",
+     " (--port NAME | --tcp ADDRESS:PORT) [--printer N] [--baud CODE] [--parity CODE]\n"
+     "Models 0 and 3 get the cut (CR LF, ESC i), other models the sample print of\n"
+     "the stored images. Prints the status, as 'zelmar upload' does.\n",
+     RunPrint, true},
+    {"save-options", "store the logo switches in the printer",
+     " (--port NAME | --tcp ADDRESS:PORT) [--printer N] [--baud CODE] [--parity CODE]\n"
+     "       [--top N] [--bottom N] [--watermark N] [--margin N]\n"
+     "Sends the options command with the four switches (0 off, 1 on; 0 when not\n"
+     "given) to printers of models 0 and 3; other models are sent nothing. Prints\n"
+     "the status, as 'zelmar upload' does.\n"
+     "Exits 0 only for status 0.\n",
+     RunSaveOptions},
 };
 
 void PrintOverview(std::ostream& out) {

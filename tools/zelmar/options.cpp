@@ -71,6 +71,15 @@ bool Options::Parse(const std::vector<std::string>& args, std::vector<std::strin
             error = "unknown option '" + arg + "'";
             return false;
         }
+        const bool flag = !option->text && !option->int16 && !option->int32;
+        if (flag) {
+            if (equals != std::string::npos) {
+                error = "--" + name + " takes no value";
+                return false;
+            }
+            *option->given = true;
+            continue;
+        }
         std::string value;
         if (equals != std::string::npos) {
             value = arg.substr(equals + 1);

@@ -17,6 +17,11 @@ class Options {
         Add(name, nullptr, nullptr, target);
         options_.back().given = given;
     }
+    // An option without a value: `given` tells whether it was there.
+    void AddFlag(const std::string& name, bool* given) {
+        Add(name, nullptr, nullptr, nullptr);
+        options_.back().given = given;
+    }
 
     // Fills the targets and `positional`; false with `error` set on a bad
     // option or number. Sets `help` for "--help" or "-h".

@@ -1,5 +1,7 @@
 #include "com_test.h"
 
+#include <ocidl.h>
+
 #include <fstream>
 #include <iterator>
 
@@ -106,6 +108,35 @@ HRESULT Call(IDispatch& object, DISPID id, Arguments& arguments, VARIANT* result
     UINT argumentError = 0;
     return object.Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result,
                          nullptr, &argumentError);
+}
+
+void ControlTest::SetUp() {
+    WorkDirTest::SetUp();
+    CLSID clsid = {};
+    ASSERT_EQ(CLSIDFromProgID(L"ZELMAR.ZelmarCtrl.1", &clsid), S_OK);
+    ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&control_)),
+              S_OK);
+}
+
+void ControlTest::TearDown() {
+    events_.Reset();
+    control_.Reset();
+    WorkDirTest::TearDown();
+}
+
+LONG ControlTest::Status(DISPID id, Arguments& arguments) {
+    VARIANT result;
+    VariantInit(&result);
+    EXPECT_EQ(Call(*control_.Get(), id, arguments, &result), S_OK) << "dispatch id " << id;
+    EXPECT_EQ(result.vt, VT_I4);
+    return result.lVal;
+}
+
+void ControlTest::Connect() {
+    ComPtr<IConnectionPointContainer> container;
+    ASSERT_EQ(control_.As(&container), S_OK);
+    ASSERT_EQ(container->FindConnectionPoint(DIID__DZelmarEvents, &events_), S_OK);
+    ASSERT_EQ(events_->Advise(&sink_, &cookie_), S_OK);
 }
 
 }  // namespace zelmar::test

@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "work_dir.h"
+#include "zelmar_h.h"
+
 namespace zelmar::test {
 
 using Microsoft::WRL::ComPtr;
@@ -60,5 +63,84 @@ class Arguments {
 
 // Calls dispatch id `id` as a method.
 HRESULT Call(IDispatch& object, DISPID id, Arguments& arguments, VARIANT* result);
+
+// The text written to the debug output while an instance lives (as the
+// system code page carries it: Wine passes the narrow form).
+class DebugOutput {
+  public:
+    DebugOutput() : handler_(AddVectoredExceptionHandler(1, &Catch)) { Text().clear(); }
+    DebugOutput(const DebugOutput&) = delete;
+    DebugOutput& operator=(const DebugOutput&) = delete;
+    ~DebugOutput() { RemoveVectoredExceptionHandler(handler_); }
+    static std::string& Text() {
+        static std::string text;
+        return text;
+    }
+
+  private:
+    static LONG CALLBACK Catch(EXCEPTION_POINTERS* exception) {
+        const EXCEPTION_RECORD& record = *exception->ExceptionRecord;
+        if (record.ExceptionCode == DBG_PRINTEXCEPTION_C && record.NumberParameters >= 2) {
+            Text() += reinterpret_cast<const char*>(record.ExceptionInformation[1]);
+        }
+        return EXCEPTION_CONTINUE_SEARCH;
+    }
+
+    void* handler_;
+};
+
+// Records every Progress(Data) it receives. Script hosts' sinks answer only
+// IDispatch, not the event interface's id.
+class ProgressSink final : public IDispatch {
+  public:
+    STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+        if (riid != IID_IUnknown && riid != IID_IDispatch &&
+            (riid != DIID__DZelmarEvents || !knowsEvents)) {
+            *out = nullptr;
+            return E_NOINTERFACE;
+        }
+        *out = static_cast<IDispatch*>(this);
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 1; }  // lives in the test's fixture
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                        UINT*) override {
+        if (id == 1 && params->cArgs == 1 && params->rgvarg[0].vt == VT_I4) {
+            received.push_back(params->rgvarg[0].lVal);
+        }
+        return S_OK;
+    }
+
+    std::vector<LONG> received;
+    bool knowsEvents = true;
+};
+
+// A test that talks to a new control, created by its program id, as a host
+// does, in a fresh working directory.
+class ControlTest : public WorkDirTest {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    static std::wstring Wide(const std::string& text) {
+        return std::wstring(text.begin(), text.end());
+    }
+    // A method that returns a long: its status.
+    LONG Status(DISPID id, Arguments& arguments);
+    // Connects `sink_` to Progress until the test ends.
+    void Connect();
+
+    OleApartment ole_;
+    ProgressSink sink_;  // outlives the control's hold on it
+    ComPtr<IDispatch> control_;
+    ComPtr<IConnectionPoint> events_;
+    DWORD cookie_ = 0;
+};
 
 }  // namespace zelmar::test

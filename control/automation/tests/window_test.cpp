@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "canvas.h"
 #include "com_test.h"
 #include "container.h"
 
@@ -20,60 +21,9 @@ constexpr COLORREF kGrey = RGB(192, 192, 192);
 constexpr int kWidth = 100;
 constexpr int kHeight = 20;
 
-// A 32-bit picture in memory with a device context to draw on.
-class Picture {
-  public:
-    Picture(int width, int height, COLORREF fill) : width_(width), height_(height) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        dc_ = CreateCompatibleDC(nullptr);
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
-        old_ = SelectObject(dc_, bitmap_);
-        const HBRUSH brush = CreateSolidBrush(fill);
-        const RECT all = {0, 0, width, height};
-        FillRect(dc_, &all, brush);
-        DeleteObject(brush);
-    }
-    Picture(const Picture&) = delete;
-    Picture& operator=(const Picture&) = delete;
-    ~Picture() {
-        SelectObject(dc_, old_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
-    HDC Dc() const { return dc_; }
-    // 0xRRGGBB
-    std::uint32_t At(int x, int y) const {
-        GdiFlush();
-        return static_cast<const std::uint32_t*>(bits_)[y * width_ + x] & 0xFFFFFF;
-    }
-    // The first (x, y) differing from `other`, or "same".
-    std::string FirstDifference(const Picture& other) const {
-        for (int y = 0; y < height_; ++y) {
-            for (int x = 0; x < width_; ++x) {
-                if (At(x, y) != other.At(x, y)) {
-                    return std::to_string(x) + "," + std::to_string(y);
-                }
-            }
-        }
-        return "same";
-    }
-
-  private:
-    int width_, height_;
-    HDC dc_;
-    HBITMAP bitmap_;
-    HGDIOBJ old_;
-    void* bits_ = nullptr;
-};
-
 // What the control should look like at `origin` in a picture of `size`:
 // grey, and "Zelmar" in black at two units from the corner, in `font`.
-void DrawExpected(Picture& picture, POINT origin, HGDIOBJ font) {
+void DrawExpected(Canvas& picture, POINT origin, HGDIOBJ font) {
     const HBRUSH grey = CreateSolidBrush(kGrey);
     const RECT field = {origin.x, origin.y, origin.x + kWidth, origin.y + kHeight};
     FillRect(picture.Dc(), &field, grey);
@@ -116,10 +66,10 @@ TEST_F(WindowTest, ShowsAGreyFieldWithItsNameInItsWindow) {
     EXPECT_EQ(client.bottom, kHeight);
     UpdateWindow(window);
 
-    Picture shown(kWidth, kHeight, RGB(255, 255, 255));
+    Canvas shown(kWidth, kHeight, RGB(255, 255, 255));
     const HDC windowDc = GetDC(window);
     BitBlt(shown.Dc(), 0, 0, kWidth, kHeight, windowDc, 0, 0, SRCCOPY);
-    Picture expected(kWidth, kHeight, RGB(255, 255, 255));
+    Canvas expected(kWidth, kHeight, RGB(255, 255, 255));
     DrawExpected(expected, {0, 0}, GetCurrentObject(windowDc, OBJ_FONT));
     ReleaseDC(window, windowDc);
 
@@ -136,12 +86,12 @@ TEST_F(WindowTest, DrawsIntoTheBoundsItIsGiven) {
     ComPtr<IViewObject2> view;
     ASSERT_EQ(control_.As(&view), S_OK);
     for (const POINT origin : {POINT{0, 0}, POINT{13, 7}}) {
-        Picture drawn(kWidth + 20, kHeight + 10, RGB(255, 255, 255));
+        Canvas drawn(kWidth + 20, kHeight + 10, RGB(255, 255, 255));
         const RECTL bounds = {origin.x, origin.y, origin.x + kWidth, origin.y + kHeight};
         ASSERT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, drawn.Dc(), &bounds,
                              nullptr, nullptr, 0),
                   S_OK);
-        Picture expected(kWidth + 20, kHeight + 10, RGB(255, 255, 255));
+        Canvas expected(kWidth + 20, kHeight + 10, RGB(255, 255, 255));
         DrawExpected(expected, origin, GetCurrentObject(drawn.Dc(), OBJ_FONT));
         EXPECT_EQ(drawn.FirstDifference(expected), "same") << origin.x << "," << origin.y;
     }

@@ -62,11 +62,25 @@ INSTANTIATE_TEST_SUITE_P(
                   BmpError::kNotBmp},
         Malformed{"FileHeaderOnly", [] { return Cut(kGood, 14); }, BmpError::kTruncatedHeader},
         Malformed{"InfoHeaderCut", [] { return Cut(kGood, 40); }, BmpError::kTruncatedHeader},
-        Malformed{"CoreHeader",
+        Malformed{"UnknownHeaderSize",
                   [] {
-                      return Patched(kGood, 14, {12, 0, 0, 0});
+                      return Patched(kGood, 14, {64, 0, 0, 0});
                   },
                   BmpError::kUnsupportedHeader},
+        Malformed{"CoreHeaderWith16Bits",
+                  [] {
+                      BmpLayout s = Layout(16);
+                      s.infoSize = 12;
+                      return MakeBmp(s);
+                  },
+                  BmpError::kUnsupportedDepth},
+        Malformed{"CorePaletteCut",
+                  [] {
+                      BmpLayout s = Layout(8);
+                      s.infoSize = 12;
+                      return Cut(MakeBmp(s), 26 + 3 * 255);
+                  },
+                  BmpError::kTruncatedPalette},
         Malformed{"HugeHeader",
                   [] {
                       return Patched(kGood, 14, {0, 0, 0, 0x80});
@@ -145,7 +159,14 @@ INSTANTIATE_TEST_SUITE_P(
                   [] {
                       return Patched(kGood, 10, {0xFF, 0xFF, 0xFF, 0xFF});
                   },
-                  BmpError::kTruncatedPixels},
+                  BmpError::kBadDataOffset},
+        Malformed{"OffsetPastTheLimit",
+                  [] {
+                      BmpLayout s = Layout(24);
+                      s.dataOffset = kMaxDataOffset + 1;  // the rows are all there
+                      return MakeBmp(s);
+                  },
+                  BmpError::kBadDataOffset},
         Malformed{"OffsetInsideHeader",
                   [] {
                       return Patched(kGood, 10, {20, 0, 0, 0});
@@ -212,6 +233,47 @@ TEST(BmpReader, BitFieldsScaleChannelsToFullRange) {
         ASSERT_EQ(DecodeBmp(MakeBmp(s), source), BmpError::kNone) << std::hex << c.mask;
         EXPECT_EQ(source.header.red.Extract(c.value), c.expected) << std::hex << c.mask;
     }
+}
+
+TEST(BmpReader, DataOffsetUpToTheLimit) {
+    BmpLayout s = Layout(8, 3, 2);
+    s.pixel = [](int x, int y) { return static_cast<std::uint32_t>(10 * y + x); };
+    s.dataOffset = kMaxDataOffset;
+    BmpSource far, near;
+    ASSERT_EQ(DecodeBmp(MakeBmp(s), far), BmpError::kNone);
+    s.dataOffset = 0;
+    ASSERT_EQ(DecodeBmp(MakeBmp(s), near), BmpError::kNone);
+    EXPECT_EQ(far.pixels, near.pixels);
+}
+
+TEST(BmpReader, CoreHeaderHasThreeByteColours) {
+    for (int depth : {1, 4, 8}) {
+        BmpLayout s = Layout(depth, 5, 3);
+        s.infoSize = 12;
+        s.palette.assign(1u << depth, 0);
+        s.palette.front() = 0x123456;
+        s.palette.back() = 0xABCDEF;
+        s.pixel = [](int x, int y) { return static_cast<std::uint32_t>(x == 0 && y == 0); };
+        BmpSource source;
+        ASSERT_EQ(DecodeBmp(MakeBmp(s), source), BmpError::kNone) << depth;
+        EXPECT_EQ(source.header.width, 5);
+        EXPECT_EQ(source.header.height, 3);
+        EXPECT_EQ(source.header.dataOffset, 26u + 3u * (1u << depth));
+        ASSERT_EQ(source.palette.size(), 1u << depth);
+        EXPECT_EQ(source.palette.front().r, 0x12);
+        EXPECT_EQ(source.palette.front().g, 0x34);
+        EXPECT_EQ(source.palette.front().b, 0x56);
+        EXPECT_EQ(source.palette.back().r, 0xAB);
+        EXPECT_EQ(source.palette.back().b, 0xEF);
+    }
+    BmpLayout s = Layout(24, 2, 2);
+    s.infoSize = 12;
+    s.pixel = [](int x, int y) { return x == 1 && y == 0 ? 0x112233u : 0u; };
+    BmpSource source;
+    ASSERT_EQ(DecodeBmp(MakeBmp(s), source), BmpError::kNone);
+    // The top row is stored last: pixel 1 starts 3 bytes into it.
+    EXPECT_EQ(source.pixels[source.header.stride + 3], 0x33);
+    EXPECT_EQ(source.pixels[source.header.stride + 5], 0x11);
 }
 
 TEST(BmpReader, HeaderVersionsAreRead) {

@@ -244,8 +244,13 @@ TEST_F(FormsTest, ListsAreCheckedBeforeAnything) {
     test::WriteBytes(Path("wide.bmp"), test::MakeColourBmp(700, 8, [](int, int) { return 0u; }));
     EXPECT_EQ(CheckImageList({}), FormStatus::kNoImage);
     EXPECT_EQ(CheckImageList({good}, 4), FormStatus::kBadRotation);
-    EXPECT_EQ(CheckImageList({good, Path("missing.bmp")}, 0), FormStatus::kBadImage);
-    EXPECT_EQ(CheckImageList({good, Path("wide.bmp")}), FormStatus::kBadImage);
+    FileFault fault;
+    EXPECT_EQ(CheckImageList({good, Path("missing.bmp")}, int16_t{0}, &fault),
+              FormStatus::kBadImage);
+    EXPECT_EQ(fault.path, Path("missing.bmp"));  // which image, and why
+    EXPECT_EQ(fault.source.file.reason, files::Reason::kNotFound);
+    EXPECT_EQ(CheckImageList({good, Path("wide.bmp")}, &fault), FormStatus::kBadImage);
+    EXPECT_EQ(fault.source, SourceError::TooLarge());
     EXPECT_EQ(CheckImageList({good, ""}), FormStatus::kBadImage);
     EXPECT_EQ(CheckImageList({good, good}, 3), FormStatus::kDone);
     EXPECT_FALSE(test::FileExists(Path("Temp.bmp")));

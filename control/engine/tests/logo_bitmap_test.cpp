@@ -37,9 +37,11 @@ TEST_F(LogoBitmapTest, ToneSourceIsDecidedByDepth) {
         std::uint32_t infoSize;
         int expected;
     };
-    // Large headers move the data offset away from 54: depth alone decides.
+    // Other headers move the data offset away from 54, and the OS/2 one the
+    // depth away from offset 28: the depth alone decides.
     for (const Case c : {Case{1, 40, 0}, Case{1, 124, 0}, Case{4, 40, 1}, Case{8, 40, 1},
-                         Case{16, 40, 1}, Case{24, 40, 1}, Case{24, 108, 1}, Case{32, 124, 1}}) {
+                         Case{16, 40, 1}, Case{24, 40, 1}, Case{24, 108, 1}, Case{32, 124, 1},
+                         Case{1, 12, 0}, Case{8, 12, 1}, Case{24, 12, 1}}) {
         CLogoBitmap bitmap;
         const std::string path = Save("source.bmp", MakeBmp(Layout(c.depth, c.infoSize)));
         EXPECT_EQ(bitmap.IsToneSource(path), c.expected) << c.depth << "/" << c.infoSize;
@@ -102,8 +104,9 @@ TEST_F(LogoBitmapTest, LoadSourceAcceptsOnlyWhatTheRastersHold) {
             << c.width << "x" << c.height;
         EXPECT_EQ(bitmap.Loaded(), c.expected == 1);
         if (c.expected == 0) {
-            EXPECT_EQ(bitmap.LoadError(), SourceError{SourceError::Kind::kTooLarge});
-            EXPECT_EQ(Describe(bitmap.LoadError()), "the picture is larger than 616 x 648 pixels");
+            EXPECT_EQ(bitmap.Fault().source, SourceError::TooLarge());
+            EXPECT_EQ(Describe(bitmap.Fault().source),
+                      "the picture is larger than 616 x 648 pixels");
         }
     }
 }
@@ -112,7 +115,8 @@ TEST_F(LogoBitmapTest, FailedLoadEmptiesTheRecord) {
     CLogoBitmap bitmap;
     ASSERT_EQ(bitmap.LoadSource(Save("good.bmp", MakeBmp(Layout(24)))), 1);
     EXPECT_EQ(bitmap.LoadSource(Path("missing.bmp")), 0);
-    EXPECT_EQ(bitmap.LoadError(), SourceError{SourceError::Kind::kCannotOpen});
+    EXPECT_EQ(bitmap.Fault().source.file.reason, files::Reason::kNotFound);
+    EXPECT_EQ(bitmap.Fault().path, Path("missing.bmp"));
     EXPECT_FALSE(bitmap.Loaded());
     EXPECT_EQ(bitmap.WriteDotBitmap(), 255);
     EXPECT_EQ(bitmap.ToneNone(5), 0);

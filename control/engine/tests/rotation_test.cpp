@@ -2,6 +2,7 @@
 
 #include "bmp_builder.h"
 #include "engine/logo_bitmap.h"
+#include "recorded_messages.h"
 #include "work_dir.h"
 
 namespace zelmar {
@@ -105,13 +106,7 @@ TEST_F(RotationTest, EmptyRecord) {
     EXPECT_FALSE(test::FileExists(Path("NoRotation.bmp")));
 }
 
-class Messages : public MessageSink {
-  public:
-    void ShowMessage(const std::string& text, const std::string& caption) override {
-        shown.push_back(caption + ": " + text);
-    }
-    std::vector<std::string> shown;
-};
+using Messages = test::RecordedMessages;
 
 TEST_F(RotationTest, ColourFilesBySelector) {
     auto colour = [](int x, int y) {

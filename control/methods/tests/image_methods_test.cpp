@@ -4,13 +4,16 @@
 
 #include "bmp_builder.h"
 #include "engine/files.h"
+#include "engine/memory_files.h"
 #include "engine/upload_forms.h"
 #include "engine/working_files.h"
+#include "recorded_messages.h"
 #include "work_dir.h"
 
 namespace zelmar {
 namespace {
 
+using files::Reason;
 using test::FileExists;
 using test::ReadBytes;
 
@@ -19,9 +22,7 @@ class ImageMethodsTest : public test::WorkDirTest {
     void SetUp() override {
         WorkDirTest::SetUp();
         colour_ = Path("colour.bmp");
-        test::WriteBytes(colour_, test::MakeColourBmp(20, 12, [](int x, int y) {
-                             return test::Grey((x * 13 + y * 17) % 256);
-                         }));
+        test::WriteBytes(colour_, test::MakeShadedBmp(20, 12));
         test::BmpLayout mono;
         mono.depth = 1;
         mono.width = 20;
@@ -81,6 +82,86 @@ TEST_F(ImageMethodsTest, PreviewOfAFileThatDoesNotLoadWritesNothing) {
     for (const char* name : {"Temp.bmp", "NoRotation.bmp", "RightRotation.bmp", "Temp2Color.bmp",
                              "RealRedColor.bmp"}) {
         EXPECT_FALSE(FileExists(Path(name))) << name;
+    }
+}
+
+TEST_F(ImageMethodsTest, PreviewOfTheTwoColourCopyItselfLeavesItWhole) {
+    const Bytes mono = ReadBytes(mono_);
+    test::WriteBytes(Path("Temp2Color.bmp"), mono);
+    EXPECT_EQ(Preview("Temp2Color.bmp", {0, 5, 0}), Working("Temp.bmp"));
+    EXPECT_EQ(ReadBytes(Path("Temp2Color.bmp")), mono);
+}
+
+TEST_F(ImageMethodsTest, PreviewFailsWhenAWorkingFileCannotBeWritten) {
+    struct Case {
+        const char* blocked;  // a directory in the working file's place
+        std::string source;
+        ImageOptions options;
+    };
+    for (const Case& c :
+         {Case{"Temp.bmp", colour_, {0, 5, 0}}, Case{"LeftRotation.bmp", colour_, {1, 5, 3}},
+          Case{"RealRedColor.bmp", colour_, {2, 12, 0}},
+          Case{"Temp2Color.bmp", mono_, {0, 5, 0}}}) {
+        std::filesystem::create_directory(Path(c.blocked));
+        FileFault fault;
+        EXPECT_EQ(Preview(c.source, c.options, nullptr, &fault), "") << c.blocked;
+        EXPECT_EQ(fault.path, Working(c.blocked));
+        EXPECT_EQ(fault.output.reason, Reason::kDirectory) << c.blocked;
+        EXPECT_EQ(Describe(fault),
+                  Working(c.blocked) + ": cannot be written: a directory, not a file");
+        std::filesystem::remove(Path(c.blocked));
+    }
+}
+
+TEST_F(ImageMethodsTest, OneVerdictOnADataOffsetFarPastThePixels) {
+    // A picture whose rows sit 9 MB into the file: every method refuses it alike.
+    test::BmpLayout layout;
+    layout.width = 8;
+    layout.height = 2;
+    layout.dataOffset = 9u << 20;
+    const std::string far = Path("far.bmp");
+    test::WriteBytes(far, test::MakeBmp(layout));
+    int32_t bits = -7, height = -7, width = -7;
+    EXPECT_EQ(BitmapInfo(far, bits, height, width), -1);
+    EXPECT_EQ(bits, -7);
+    FileFault fault;
+    EXPECT_EQ(Preview(far, {0, 5, 0}, nullptr, &fault), "");
+    EXPECT_EQ(fault.source, SourceError::Unreadable(BmpError::kBadDataOffset));
+    for (int32_t nvSelect : {0, 1}) {
+        fault = {};
+        EXPECT_EQ(FileUpload(Path("out.bin"), far + "|", nvSelect, {}, 0, 0, nullptr, &fault),
+                  kFileUploadBadImage);
+        EXPECT_EQ(fault.path, far);
+        EXPECT_EQ(fault.source, SourceError::Unreadable(BmpError::kBadDataOffset));
+    }
+}
+
+TEST_F(ImageMethodsTest, OsTwoCoreHeaderPrintsAsTheUsualHeader) {
+    for (int depth : {1, 8, 24}) {
+        test::BmpLayout layout;
+        layout.width = 19;
+        layout.height = 9;
+        layout.depth = depth;
+        if (depth <= 8) {
+            layout.palette.assign(1u << depth, 0);  // a core header has every colour
+            layout.palette[1] = 0xFFFFFF;
+        }
+        layout.pixel = [depth](int x, int y) {
+            const bool white = (x + y) % 3 == 0;
+            return white ? (depth == 24 ? 0xFFFFFFu : 1u) : 0u;
+        };
+        test::WriteBytes(Path("usual.bmp"), test::MakeBmp(layout));
+        layout.infoSize = 12;
+        test::WriteBytes(Path("core.bmp"), test::MakeBmp(layout));
+        int32_t bits = 0, height = 0, width = 0;
+        ASSERT_EQ(BitmapInfo(Path("core.bmp"), bits, height, width), 0) << depth;
+        EXPECT_EQ(bits, depth);
+        EXPECT_EQ(width, 19);
+        EXPECT_EQ(height, 9);
+        ASSERT_EQ(Preview(Path("usual.bmp"), {1, 5, 1}), Working("Temp.bmp")) << depth;
+        const Bytes usual = ReadBytes(Path("RightRotation.bmp"));
+        ASSERT_EQ(Preview(Path("core.bmp"), {1, 5, 1}), Working("Temp.bmp")) << depth;
+        EXPECT_EQ(ReadBytes(Path("RightRotation.bmp")), usual) << depth;
     }
 }
 
@@ -179,20 +260,108 @@ TEST_F(FileUploadTest, StreamIsCompleteWhenRasterCopyCannotBeWritten) {
     EXPECT_EQ(ReadBytes(Path("out.bin")).size(), 2u * (8 + 48));
 }
 
-class RecordedMessages : public MessageSink {
-  public:
-    void ShowMessage(const std::string& text, const std::string& caption) override {
-        shown.push_back({text, caption});
+TEST_F(FileUploadTest, OutputThatNamesAnImageOrAWorkingFileIsRefused) {
+    const Bytes colour = ReadBytes(colour_);
+    struct Case {
+        std::string output, list, clash;
+    };
+    for (const Case& c : {Case{colour_, colour_ + "|", "the image " + colour_},
+                          Case{"colour.bmp", mono_ + "|" + colour_ + "|", "the image " + colour_},
+                          Case{Path("Temp.bmp"), colour_ + "|", "the working file Temp.bmp"},
+                          Case{"Raster.bmp", colour_ + "|", "the working file Raster.bmp"}}) {
+        for (int32_t nvSelect : {0, 1}) {
+            FileFault fault;
+            EXPECT_EQ(FileUpload(c.output, c.list, nvSelect, {}, 0, 0, nullptr, &fault),
+                      kFileUploadCannotWrite)
+                << c.output;
+            EXPECT_EQ(fault.path, c.output);
+            EXPECT_EQ(fault.clash, c.clash);
+            EXPECT_EQ(ReadBytes(colour_), colour);
+            for (const char* file : {"Temp.bmp", "NoRotation.bmp", "Raster.bmp"}) {
+                EXPECT_FALSE(FileExists(Path(file))) << file;
+            }
+        }
     }
-    std::vector<std::pair<std::string, std::string>> shown;
+}
+
+TEST_F(FileUploadTest, FailedUploadLeavesTheOutputAsItWas) {
+    const Bytes old = {'o', 'l', 'd'};
+    test::WriteBytes(Path("out.bin"), old);
+    std::filesystem::create_directory(Path("NoRotation.bmp"));  // a working file's place taken
+    FileFault fault;
+    EXPECT_EQ(
+        FileUpload(Path("out.bin"), colour_ + "|" + colour_ + "|", 0, {}, 0, 0, nullptr, &fault),
+        kFileUploadCannotWrite);
+    EXPECT_EQ(fault.path, Working("NoRotation.bmp"));
+    EXPECT_EQ(fault.output.reason, Reason::kDirectory);
+    EXPECT_EQ(ReadBytes(Path("out.bin")), old);
+
+    fault = {};
+    std::filesystem::create_directory(Path("out.dir"));
+    EXPECT_EQ(FileUpload(Path("out.dir"), colour_ + "|", 0, {}, 0, 0, nullptr, &fault),
+              kFileUploadCannotWrite);
+    EXPECT_EQ(fault.path, Path("out.dir"));
+    EXPECT_EQ(fault.output.reason, Reason::kDirectory);
+}
+
+// The methods on the in-memory file system, as the fuzz targets run them.
+class ImageMethodsInMemoryTest : public ::testing::Test {
+  protected:
+    void SetUp() override { fs_.Put("colour.bmp", test::MakeShadedBmp(20, 12)); }
+    std::string Working(std::string_view name) { return files::InCurrentDirectory(name); }
+
+    files::MemoryFileSystem fs_;
+    files::ScopedFileSystem scope_{fs_};
 };
 
+TEST_F(ImageMethodsInMemoryTest, WritesWhatTheDiskWouldHold) {
+    ASSERT_EQ(Preview("colour.bmp", {2, 12, 1}), Working("RightRotation.bmp"));
+    ASSERT_EQ(FileUpload("out.bin", "colour.bmp|", 0, {1, 5, 0}, 1, 0, nullptr), kFileUploadDone);
+    BufferSink expected;
+    UploadOptions options;
+    options.image = {1, 5, 0};
+    options.selectType = 1;
+    ASSERT_EQ(WriteModelZeroForm({"colour.bmp"}, options, expected, nullptr), FormStatus::kDone);
+    EXPECT_EQ(*fs_.Find("out.bin"), expected.bytes);
+    for (const char* name :
+         {"Temp.bmp", "NoRotation.bmp", "RightRotation.bmp", "RealRedColor.bmp", "Raster.bmp"}) {
+        EXPECT_NE(fs_.Find(Working(name)), nullptr) << name;
+    }
+}
+
+TEST_F(ImageMethodsInMemoryTest, AFullDiskIsAFailure) {
+    const Bytes old = {'o', 'l', 'd'};
+    fs_.Put("out.bin", old);
+    // Room for less than Temp.bmp (62 + 4 * 12 bytes).
+    fs_.SetCapacity(fs_.Find("colour.bmp")->size() + old.size() + 100);
+    FileFault fault;
+    EXPECT_EQ(Preview("colour.bmp", {0, 5, 0}, nullptr, &fault), "");
+    EXPECT_EQ(fault.path, Working("Temp.bmp"));
+    EXPECT_EQ(fault.output.reason, Reason::kDiskFull);
+    EXPECT_EQ(fs_.Find(Working("Temp.bmp")), nullptr);  // no file cut short
+    fault = {};
+    EXPECT_EQ(FileUpload("out.bin", "colour.bmp|", 0, {}, 0, 0, nullptr, &fault),
+              kFileUploadCannotWrite);
+    EXPECT_EQ(fault.output.reason, Reason::kDiskFull);
+    EXPECT_EQ(*fs_.Find("out.bin"), old);
+}
+
+TEST_F(ImageMethodsInMemoryTest, AnUnwritableDirectoryIsAFailure) {
+    fs_.SetReadOnly(true);
+    FileFault fault;
+    EXPECT_EQ(Preview("colour.bmp", {0, 5, 0}, nullptr, &fault), "");
+    EXPECT_EQ(fault.output.reason, Reason::kPermission);
+    EXPECT_EQ(FileUpload("out.bin", "colour.bmp|", 0, {}, 0, 0, nullptr, &fault),
+              kFileUploadCannotWrite);
+    EXPECT_EQ(fault.path, "out.bin");
+    EXPECT_EQ(Describe(fault), "out.bin: cannot be written: permission denied");
+}
+
 TEST_F(ImageMethodsTest, FileLoadShowsTheNameAndWritesAnEmptyRaster) {
-    RecordedMessages messages;
+    test::RecordedMessages messages;
     EXPECT_EQ(FileLoad("C:\\logos\\top.bmp", messages), 0);
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].first, "C:\\logos\\top.bmp");
-    EXPECT_EQ(messages.shown[0].second, "");
+    // The control's default caption: an empty one.
+    EXPECT_EQ(messages.shown, std::vector<std::string>{": C:\\logos\\top.bmp"});
     Bytes expected;
     AppendOneBitHeader(expected, 0, 0);
     EXPECT_EQ(ReadBytes(Path("Raster.bmp")), expected);

@@ -18,10 +18,17 @@
 #include "bmp_builder.h"
 #include "engine/command_stream.h"
 #include "fixtures.h"
+#include "standin_program.h"
 #include "work_dir.h"
 
 namespace standin {
 namespace {
+
+using test::kPatienceMs;
+using test::ListeningPort;
+using test::Program;
+using test::PtyPath;
+using test::Readable;
 
 using test::operator+;
 using zelmar::test::DotAt;
@@ -29,106 +36,7 @@ using zelmar::test::ReadBytes;
 using zelmar::test::WriteBytes;
 namespace commands = zelmar::commands;
 
-// Waits on a descriptor far longer than any step takes: the bound only keeps a
-// broken program from hanging the test.
-constexpr int kPatienceMs = 20000;
-
 const test::Dots kPattern = [](int x, int y) { return (3 * x + 5 * y) % 7 < 3; };
-
-bool Readable(int fd) {
-    pollfd p{fd, POLLIN, 0};
-    return ::poll(&p, 1, kPatienceMs) == 1;
-}
-
-// printer-standin in a child process, its stdout read line by line.
-class Program {
-  public:
-    // `fileSizeLimit`: bytes beyond which no file of the program grows.
-    explicit Program(const std::vector<std::string>& args, rlim_t fileSizeLimit = RLIM_INFINITY) {
-        std::vector<std::string> all = {STANDIN_PROGRAM};
-        all.insert(all.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (std::string& a : all)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        int out[2];
-        if (::pipe2(out, O_CLOEXEC) != 0) return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            const rlimit limit{fileSizeLimit, fileSizeLimit};
-            ::signal(SIGXFSZ, SIG_IGN);  // a write beyond the limit fails instead
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-            ::dup2(out[1], STDOUT_FILENO);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        out_ = out[0];
-    }
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
-    ~Program() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-        ::close(out_);
-    }
-
-    // The next line that begins with `prefix`, the lines before it kept in
-    // Output(); empty when stdout ends first.
-    std::string WaitFor(const std::string& prefix) {
-        for (;;) {
-            const std::size_t end = pending_.find('\n');
-            if (end != std::string::npos) {
-                const std::string line = pending_.substr(0, end);
-                pending_.erase(0, end + 1);
-                output_ += line + "\n";
-                if (line.rfind(prefix, 0) == 0) return line;
-                continue;
-            }
-            char buffer[4096];
-            if (!Readable(out_)) return {};
-            const ssize_t n = ::read(out_, buffer, sizeof buffer);
-            if (n <= 0) {
-                ended_ = true;
-                return {};
-            }
-            pending_.append(buffer, static_cast<std::size_t>(n));
-        }
-    }
-    const std::string& Output() const { return output_; }
-    void Signal(int signal) { ::kill(pid_, signal); }
-    // The exit code, after reading what stdout still holds; -1 when the
-    // program does not end.
-    int Wait() {
-        WaitFor("\n");
-        if (!ended_) return -1;
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-  private:
-    pid_t pid_ = -1;
-    int out_ = -1;
-    std::string pending_;
-    std::string output_;
-    bool ended_ = false;  // stdout has ended
-};
-
-// The pseudo-terminal's path the program reports; empty when it reports none.
-std::string PtyPath(Program& program) {
-    const std::string line = program.WaitFor("pty ");
-    return line.empty() ? line : line.substr(4);
-}
-
-// The port of the TCP listener the program reports; 0 when it reports none.
-int ListeningPort(Program& program) {
-    const std::string listening = program.WaitFor("listening 127.0.0.1:");
-    return listening.empty() ? 0 : std::stoi(listening.substr(listening.rfind(':') + 1));
-}
 
 // A connection to the program; with SOCK_NONBLOCK in `flags` it may still be
 // on its way (CountConnected tells). `receiveBuffer`: bytes, when not the

@@ -6,6 +6,7 @@
 
 #include "bmp_builder.h"
 #include "engine/files.h"
+#include "links/spooler.h"
 #include "work_dir.h"
 
 namespace zelmar::cli {
@@ -35,7 +36,7 @@ TEST_F(CliTest, Info) {
 
     EXPECT_EQ(Run({"info", Path("missing.bmp")}), kFailed);
     EXPECT_EQ(Out(), "");
-    EXPECT_NE(Err().find("missing.bmp: the file cannot be opened"), std::string::npos) << Err();
+    EXPECT_NE(Err().find("missing.bmp: no such file or directory"), std::string::npos) << Err();
 }
 
 TEST_F(CliTest, PreviewPrintsThePathOfThePicture) {
@@ -50,7 +51,7 @@ TEST_F(CliTest, PreviewPrintsThePathOfThePicture) {
     // Nothing to show: the empty line stays for scripts, the reason goes to stderr.
     EXPECT_EQ(Run({"preview", Path("missing.bmp")}), kFailed);
     EXPECT_EQ(Out(), "\n");
-    EXPECT_NE(Err().find("missing.bmp: the file cannot be opened"), std::string::npos) << Err();
+    EXPECT_NE(Err().find("missing.bmp: no such file or directory"), std::string::npos) << Err();
     EXPECT_EQ(Run({"preview", logo, "--mode", "2", "--rotation", "4"}), kFailed);
     EXPECT_EQ(Out(), "\n");
     EXPECT_NE(Err().find("--rotation must be 0 to 3"), std::string::npos) << Err();
@@ -86,11 +87,53 @@ TEST_F(CliTest, FileUploadStatusAndExitCode) {
     EXPECT_EQ(Out(), "0\n");
 }
 
+TEST_F(CliTest, FailuresSayWhy) {
+    const std::string logo = Logo();
+    std::filesystem::create_directory(Path("dir.bmp"));
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"info", Path("dir.bmp")}, Path("dir.bmp") + ": a directory, not a file"},
+        {{"preview", Path("dir.bmp")}, Path("dir.bmp") + ": a directory, not a file"},
+        {{"file-upload", "x.out", logo, Path("missing.bmp")},
+         Path("missing.bmp") + ": no such file or directory"},
+        {{"file-upload", "x.out", "--list", logo}, "no image: each name of the list"},
+        {{"file-upload", "x.out", logo, "--rotation", "5"}, "--rotation must be 0 to 3"},
+        {{"file-upload", logo, logo}, logo + ": names the image " + logo},
+        {{"file-upload", "Temp.bmp", logo}, "Temp.bmp: names the working file Temp.bmp"},
+        {{"file-upload", Path("dir.bmp"), logo},
+         Path("dir.bmp") + ": cannot be written: a directory, not a file"},
+        {{"file-upload", Path("no/such/dir/x.out"), logo},
+         "x.out: cannot be written: no such file or directory"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Run(c.args), kFailed) << c.message;
+        EXPECT_NE(Err().find(c.message), std::string::npos) << Err();
+    }
+    EXPECT_FALSE(test::FileExists(Path("x.out")));
+
+    // A working file that cannot be written fails the preview.
+    std::filesystem::create_directory(Path("Temp.bmp"));
+    EXPECT_EQ(Run({"preview", logo}), kFailed);
+    EXPECT_EQ(Out(), "\n");
+    EXPECT_NE(Err().find("Temp.bmp: cannot be written: a directory"), std::string::npos) << Err();
+}
+
 TEST_F(CliTest, FileLoad) {
     EXPECT_EQ(Run({"file-load", "C:\\logo.bmp"}), kOk);
     EXPECT_EQ(Out(), "0\n");
     EXPECT_EQ(Err(), "zelmar: C:\\logo.bmp\n");
     EXPECT_EQ(test::ReadBytes(Path("Raster.bmp")).size(), 62u);
+}
+
+TEST_F(CliTest, TheDriverLinkNeedsWindows) {
+    if (links::SystemSpooler()) GTEST_SKIP() << "this platform has a print spooler";
+    EXPECT_EQ(Run({"driver-upload", "--printer", "NX-A11", "--top", Logo()}), kFailed);
+    EXPECT_NE(Err().find("the printer-driver link needs Windows"), std::string::npos) << Err();
+    EXPECT_EQ(Run({"erase", "--printer", "NX-A11"}), kFailed);
+    EXPECT_FALSE(test::FileExists(Path("TempErase.out")));
 }
 
 TEST_F(CliTest, UsageErrors) {
@@ -110,6 +153,14 @@ TEST_F(CliTest, UsageErrors) {
         {{"file-upload"}, "expected at least 1 argument(s), got 0"},
         {{"file-upload", "o", "a.bmp", "--list", "b|"}, "either with --list or as arguments"},
         {{"file-upload", "o", "--nv-select", "3000000000"}, "from -2147483648 to 2147483647"},
+        {{"driver-upload", "--top", "a.bmp"}, "--printer NAME is needed"},
+        {{"driver-upload", "--printer", "NX-A11"}, "give --top FILE, --bottom FILE or both"},
+        {{"driver-upload", "--printer", "NX-A11", "a.bmp"}, "expected 0 argument(s), got 1"},
+        {{"erase", "--printer", "NX-A11", "--print-all=1"}, "--print-all takes no value"},
+        {{"upload", "a.bmp"}, "give either --port NAME or --tcp ADDRESS:PORT"},
+        {{"print", "--port", "COM1", "--tcp", "a:1"}, "give either --port NAME or --tcp"},
+        {{"save-options", "--tcp", "127.0.0.1"}, "--tcp: '127.0.0.1' is not ADDRESS:PORT"},
+        {{"upload", "--port", "COM1", "--list", "a|", "b.bmp"}, "either with --list or as"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Run(c.args), kUsage) << c.message;
@@ -118,7 +169,8 @@ TEST_F(CliTest, UsageErrors) {
 }
 
 TEST_F(CliTest, HelpOnEveryCommand) {
-    for (const char* command : {"info", "preview", "file-upload", "file-load"}) {
+    for (const char* command : {"info", "preview", "file-upload", "file-load", "driver-upload",
+                                "erase", "upload", "print", "save-options"}) {
         EXPECT_EQ(Run({command, "--help"}), kOk) << command;
         EXPECT_EQ(Out().rfind(std::string("usage: zelmar ") + command, 0), 0u) << Out();
     }

@@ -1,0 +1,157 @@
+// The rules of the direct links: which link a port's name chooses, the serial
+// settings, the TCP endpoint, the connect messages and each status exchange.
+#include <gtest/gtest.h>
+
+#include "fakes.h"
+#include "links/direct_link.h"
+#include "recorded_messages.h"
+
+namespace zelmar::links {
+namespace {
+
+using test::FakeClock;
+using test::RecordingTransport;
+
+TEST(DirectLinkTest, ThePortNameChoosesTheLink) {
+    const std::pair<const char*, LinkKind> cases[] = {
+        {"COM3", LinkKind::kSerial},     {"COM10", LinkKind::kSerial},
+        {"com1", LinkKind::kDeviceFile}, {"LPT1", LinkKind::kDeviceFile},
+        {"USB001", LinkKind::kUsb},      {"usb", LinkKind::kDeviceFile},
+        {"CO", LinkKind::kDeviceFile},   {"/dev/usb/lp0", LinkKind::kDeviceFile},
+    };
+    for (const auto& [port, kind] : cases)
+        EXPECT_EQ(ChooseLink(port), kind) << port;
+}
+
+TEST(SerialSettingsTest, CodesAndTheirBounds) {
+    const std::uint32_t rates[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
+    for (std::int32_t code = 3; code <= 10; ++code)
+        EXPECT_EQ(BaudRate(code), rates[code - 3]);
+    for (std::int32_t code : {-1, 0, 2, 11})
+        EXPECT_FALSE(BaudRate(code)) << code;
+    const std::pair<std::int32_t, std::uint32_t> perByte[] = {
+        {3, 25600},
+        {6, 12800},
+        {7, 10971},
+        {10, 7680},
+        // A code that keeps the port's rate never divides by zero.
+        {0, 25600},
+        {11, 25600},
+        {-5, 25600}};
+    for (const auto& [code, ms] : perByte)
+        EXPECT_EQ(WriteMillisecondsPerByte(code), ms) << code;
+    EXPECT_EQ(ParityOf(0), Parity::kNone);
+    EXPECT_EQ(ParityOf(1), Parity::kEven);
+    EXPECT_EQ(ParityOf(2), Parity::kOdd);
+    EXPECT_FALSE(ParityOf(3));
+    EXPECT_EQ(SerialDeviceName("COM3"), "COM3");
+    EXPECT_EQ(SerialDeviceName("COM10"), "\\\\.\\COM10");
+}
+
+TEST(TcpEndpointTest, AddressesAndPortsAsTheSocketsLibraryReadsThem) {
+    struct Case {
+        const char* ip;
+        const char* port;
+        std::uint32_t address;
+        std::uint16_t portNumber;
+    };
+    const Case cases[] = {
+        {"127.0.0.1", "9100", 0x7F000001, 9100},
+        {"192.168.0.300", "9100x", kNoAddress, 9100},
+        {"abc", "abc", kNoAddress, 0},
+        {"", " +80", kNoAddress, 80},
+        {"10.1", "-1", 0x0A000001, 65535},
+        {"0x7f.1", "70000", 0x7F000001, 4464},
+        {"010.0.0.1", "99999999999", 0x08000001, 65535},
+        {"1.2.3.4 ", "", 0x01020304, 0},
+        {"1.2.3.4.5", "1", kNoAddress, 1},
+        {"1.", "1", kNoAddress, 1},
+        {" 1.2.3.4", "1", kNoAddress, 1},
+        {"08.1.1.1", "1", kNoAddress, 1},
+    };
+    for (const Case& c : cases) {
+        const TcpEndpoint e = ParseTcpEndpoint(c.ip, c.port);
+        EXPECT_EQ(e.address, c.address) << c.ip;
+        EXPECT_EQ(e.port, c.portNumber) << c.port;
+        EXPECT_EQ(e.addressText, c.ip);
+    }
+}
+
+TEST(TcpEndpointTest, ConnectMessagesHoldTheirArgumentsWhole) {
+    zelmar::test::RecordedMessages messages;
+    ShowConnectFailure(messages, ConnectFailure::kConnect,
+                       ParseTcpEndpoint("192.168.0.300", "9100"), 10061);
+    const std::string longAddress(1000, '9');
+    ShowConnectFailure(messages, ConnectFailure::kConnect, ParseTcpEndpoint(longAddress, "1"), 0);
+    ShowConnectFailure(messages, ConnectFailure::kVersionCleanup, {}, 10093);
+    ShowConnectFailure(messages, ConnectFailure::kSocket, {}, 0);
+    ASSERT_EQ(messages.shown.size(), 4u);
+    EXPECT_EQ(messages.shown[0],
+              "POSPrinter IP & Port Check: Fail to Connection to POSPrinter(IP=192.168.0.300 "
+              "Port=9100)");
+    EXPECT_EQ(messages.shown[1],
+              "POSPrinter IP & Port Check: Fail to Connection to "
+              "POSPrinter(IP=" +
+                  longAddress + " Port=1)");
+    EXPECT_EQ(messages.shown[2], "WSACleanup error: WSACleanup, error 10093");
+    EXPECT_EQ(messages.shown[3], "확인: OutSock 소켓생성 에러");
+}
+
+TEST(DirectLinkTest, StatusExchangeByLinkModelAndPlatform) {
+    struct Case {
+        LinkKind kind;
+        std::int32_t printer;
+        bool legacy;
+        Bytes reply;  // empty: no reply comes
+        bool ready;
+        std::vector<std::uint32_t> reads;  // the time-out of each read
+    };
+    const Case cases[] = {
+        // The serial link always reads and judges the reply.
+        {LinkKind::kSerial, 1, false, {0x0D}, true, {100}},
+        {LinkKind::kSerial, 0, false, {0x20, 0x41}, true, {100}},
+        {LinkKind::kSerial, 0, false, {0x41}, false, {100}},
+        {LinkKind::kSerial, 3, true, {}, false, {100}},
+        // Elsewhere only model 0 reads; only the Windows 9x family judges.
+        {LinkKind::kDeviceFile, 0, false, {}, true, {0}},
+        {LinkKind::kDeviceFile, 0, true, {0x41}, false, {100}},
+        {LinkKind::kDeviceFile, 0, true, {0x0D}, true, {100}},
+        {LinkKind::kDeviceFile, 1, true, {}, true, {}},
+        {LinkKind::kUsb, 0, true, {}, true, {0}},  // USB never takes the family's rule
+        {LinkKind::kTcp, 0, true, {0x41}, false, {3000}},
+        {LinkKind::kTcp, 0, true, {}, false, {3000}},
+        {LinkKind::kTcp, 0, false, {}, true, {3000}},
+        {LinkKind::kTcp, 3, true, {}, true, {}},
+    };
+    for (const Case& c : cases) {
+        test::RecordingPorts ports;
+        RecordingTransport& port = ports.next;
+        if (!c.reply.empty()) port.replies.push_back(c.reply);
+        FakeClock clock;
+        DirectLink link(c.kind, ports.Usb(), clock, c.legacy);
+        ASSERT_TRUE(link.Open().ok());
+        const LinkResult result = link.ExchangeStatus(c.printer);
+        const std::string where = std::to_string(static_cast<int>(c.kind)) + " printer " +
+                                  std::to_string(c.printer) + (c.legacy ? " legacy" : "");
+        EXPECT_EQ(result.ok(), c.ready) << where;
+        EXPECT_EQ(result.error, c.ready ? LinkError::kNone : LinkError::kStatus) << where;
+        EXPECT_EQ(port.Sent(), (Bytes{0x1D, 0x49, 0x01})) << where;
+        EXPECT_EQ(port.readTimeouts, c.reads) << where;
+    }
+}
+
+TEST(DirectLinkTest, AQueryThatCannotBeWrittenFailsTheExchangeAndTheLinkCloses) {
+    test::RecordingPorts ports;
+    RecordingTransport& port = ports.next;
+    port.failWrite = 1;
+    FakeClock clock;
+    {
+        DirectLink link(LinkKind::kTcp, ports.Usb(), clock, false);
+        ASSERT_TRUE(link.Open().ok());
+        EXPECT_EQ(link.ExchangeStatus(1).error, LinkError::kStatus);
+    }
+    EXPECT_EQ(port.calls.back(), "close");
+}
+
+}  // namespace
+}  // namespace zelmar::links

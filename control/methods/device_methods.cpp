@@ -1,0 +1,144 @@
+#include "device_methods.h"
+
+#include <memory>
+
+#include "engine/logo_bitmap.h"
+#include "links/direct_link.h"
+#include "links/link_sink.h"
+
+namespace zelmar {
+
+namespace {
+
+using links::DirectLink;
+using links::LinkKind;
+using links::LinkResult;
+
+constexpr int32_t kDone = 0;
+constexpr int32_t kCutProgress = 255;
+
+int32_t StatusOf(const LinkResult& result) {
+    return links::StatusNumber(result.error);
+}
+
+int32_t StatusOf(FormStatus status) {
+    return status == FormStatus::kDone ? kDone : links::StatusNumber(links::LinkError::kWrite);
+}
+
+void Report(const ProgressFn& progress, int32_t data) {
+    if (progress) progress(data);
+}
+
+// The link a port's name chooses; USB always without the legacy flag.
+std::unique_ptr<DirectLink> LinkTo(const DeviceContext& context, const PortTarget& target) {
+    const LinkKind kind = links::ChooseLink(target.port);
+    const bool legacy = context.system.LegacyPlatform();
+    std::unique_ptr<links::Transport> transport;
+    switch (kind) {
+        case LinkKind::kSerial:
+            transport = context.ports->Serial(target.port, target.serial);
+            break;
+        case LinkKind::kUsb:
+            transport = context.ports->Usb();
+            break;
+        case LinkKind::kDeviceFile:
+        case LinkKind::kTcp:
+            transport = context.ports->DeviceFile(target.port, legacy);
+            break;
+    }
+    return std::make_unique<DirectLink>(kind, std::move(transport), context.clock, legacy);
+}
+
+std::unique_ptr<DirectLink> LinkTo(const DeviceContext& context, const TcpTarget& target) {
+    const links::TcpEndpoint endpoint =
+        links::ParseTcpEndpoint(target.ipAddress, target.portNumber);
+    return std::make_unique<DirectLink>(LinkKind::kTcp,
+                                        context.ports->Tcp(endpoint, context.messages),
+                                        context.clock, context.system.LegacyPlatform());
+}
+
+bool CutsAndSavesOptions(int32_t printer) {
+    return printer == 0 || printer == 3;
+}
+
+int32_t RunUpload(DirectLink& link, int32_t printer, const std::string& nvImage,
+                  const UploadOptions& options, const ProgressFn& progress) {
+    LinkResult result = link.Open();
+    if (result.ok()) result = link.ExchangeStatus(printer);
+    if (!result.ok()) return StatusOf(result);
+    const std::vector<std::string> images = SplitImageList(nvImage);
+    const bool band = printer != 0 && link.TakesBandForm();
+    // Every image is checked before the first of its bytes goes out, so that
+    // no job stops half-sent for a bad argument.
+    const FormStatus checked =
+        band ? CheckImageList(images) : CheckImageList(images, options.image.rotation);
+    if (checked != FormStatus::kDone) return StatusOf(checked);
+    links::LinkSink sink(link.Port(), link.Time(), link.FormFraming());
+    if (band) {
+        const bool complement =
+            link.ComplementsWhiteFirstBands() && CLogoBitmap().IsWhiteFirst(images.front()) == 1;
+        return StatusOf(WriteBandForm(images, complement, sink, progress));
+    }
+    if (link.WaitBeforeImages() > 0) link.Time().Sleep(link.WaitBeforeImages());
+    return StatusOf(WriteModelZeroForm(images, options, sink, progress));
+}
+
+int32_t RunPrint(DirectLink& link, int32_t printer, const ProgressFn& progress) {
+    LinkResult result = link.Open();
+    if (!result.ok()) return StatusOf(result);
+    if (CutsAndSavesOptions(printer)) {
+        result = link.Send(commands::CutSequence());
+        if (result.ok()) Report(progress, kCutProgress);
+    } else {
+        // The sample print goes in two writes: its print command, then the feed.
+        result = link.Send(commands::SamplePrintStart());
+        if (result.ok()) result = link.Send(commands::SamplePrintFeed());
+    }
+    return StatusOf(result);
+}
+
+int32_t RunPrinterSave(DirectLink& link, int32_t printer, const LogoSwitches& switches,
+                       const ProgressFn& progress) {
+    LinkResult result = link.Open();
+    if (!result.ok() || !CutsAndSavesOptions(printer)) return StatusOf(result);
+    result = link.Send(commands::OptionsCommand(switches.topLogo, switches.bottomLogo,
+                                                switches.waterMark, switches.marginMessage));
+    if (result.ok()) Report(progress, kCutProgress);
+    return StatusOf(result);
+}
+
+}  // namespace
+
+int32_t Upload(const DeviceContext& context, int32_t printer, const PortTarget& target,
+               const std::string& nvImage, const UploadOptions& options,
+               const ProgressFn& progress) {
+    return RunUpload(*LinkTo(context, target), printer, nvImage, options, progress);
+}
+
+int32_t UploadTCPIP(const DeviceContext& context, int32_t printer, const TcpTarget& target,
+                    const std::string& nvImage, const UploadOptions& options,
+                    const ProgressFn& progress) {
+    return RunUpload(*LinkTo(context, target), printer, nvImage, options, progress);
+}
+
+int32_t Print(const DeviceContext& context, int32_t printer, const PortTarget& target,
+              const ProgressFn& progress) {
+    return RunPrint(*LinkTo(context, target), printer, progress);
+}
+
+int32_t PrintTCPIP(const DeviceContext& context, int32_t printer, const TcpTarget& target,
+                   const ProgressFn& progress) {
+    return RunPrint(*LinkTo(context, target), printer, progress);
+}
+
+int32_t PrinterSave(const DeviceContext& context, int32_t printer, const PortTarget& target,
+                    const LogoSwitches& switches, const ProgressFn& progress) {
+    return RunPrinterSave(*LinkTo(context, target), printer, switches, progress);
+}
+
+int32_t PrinterSaveTCPIP(const DeviceContext& context, int32_t printer, const TcpTarget& target,
+                         const LogoSwitches& switches, const ProgressFn& progress) {
+    return RunPrinterSave(*LinkTo(context, target), printer, switches, progress);
+}
+
+}  // namespace zelmar
