@@ -1,54 +1,35 @@
 // Load + tone conversion + "Temp.bmp" + rotation file of the largest source
-// the engine takes (616 x 648, 24 bits), in both tone methods.
+// the engine takes (616 x 648, 24 bits), in both tone methods; a whole
+// FileUpload of two logos; and each stage of a preparation alone, in
+// nanoseconds a pixel.
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <string>
 
-#include "engine/files.h"
+#include "bench_files.h"
+#include "engine/grey_reader.h"
 #include "engine/logo_bitmap.h"
+#include "engine/working_files.h"
 #include "methods/image_methods.h"
 
 namespace {
 
-// The benchmarks run in a scratch directory, where the working files go.
-const std::string& WorkDir() {
-    static const std::string dir = [] {
-        char path[] = "/tmp/engine-bench-XXXXXX";
-        if (!::mkdtemp(path) || ::chdir(path) != 0) std::abort();
-        return std::string(path);
-    }();
-    return dir;
-}
+using bench::NoiseBmp;
+using bench::PeakRssKb;
 
-// A 24-bit picture with detail everywhere, so diffusion has work to do.
-std::string Source(const std::string& name, int w, int h) {
-    const std::string path = WorkDir() + "/" + name;
-    const int stride = (3 * w + 3) & ~3;
-    zelmar::Bytes file = {'B', 'M'};
-    const auto put32 = [&file](std::uint32_t v) { zelmar::PutU32(file, v); };
-    put32(54 + stride * h), put32(0), put32(54), put32(40), put32(w), put32(h);
-    put32(1 | 24 << 16), put32(0), put32(stride * h), put32(0), put32(0), put32(0), put32(0);
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < stride; ++x) {
-            file.push_back(static_cast<std::uint8_t>((x * 7 + y * 3) ^ (x * y >> 6)));
-        }
-    }
-    if (zelmar::files::Replace(path, file)) std::abort();
-    return path;
-}
+constexpr int kLargestWidth = 616;
+constexpr int kLargestHeight = 648;
 
 std::string LargestSource() {
-    static const std::string path = Source("largest.bmp", 616, 648);
+    static const std::string path = NoiseBmp("largest.bmp", kLargestWidth, kLargestHeight);
     return path;
 }
 
-long PeakRssKb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
+// Seconds a pixel of the largest source (shown with its prefix, n for nanoseconds).
+void PerPixel(benchmark::State& state) {
+    state.counters["s/pixel"] = benchmark::Counter(
+        double{kLargestWidth} * kLargestHeight,
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 template <int kMethod>
@@ -68,7 +49,7 @@ void PrepareLargest(benchmark::State& state) {
     }
     state.counters["pixels/s"] =
         benchmark::Counter(616.0 * 648, benchmark::Counter::kIsIterationInvariantRate);
-    state.counters["peak_rss_kb"] = static_cast<double>(PeakRssKb());
+    state.counters["peak_rss_kb"] = PeakRssKb();
     state.counters["record_kb"] =
         sizeof(zelmar::CLogoBitmap) / 1024.0 +
         (zelmar::kStreamBufferSize + 2.0 * zelmar::kRasterRows * zelmar::kRasterStride) / 1024.0;
@@ -84,16 +65,78 @@ BENCHMARK_TEMPLATE(PrepareLargest, 1)
 // A whole FileUpload: two 576 x 200 logos prepared, packed and written.
 void FileUploadTwoLogos(benchmark::State& state) {
     static const std::string list =
-        Source("top.bmp", 576, 200) + "|" + Source("bottom.bmp", 576, 200) + "|";
-    const std::string out = WorkDir() + "/upload.out";
+        NoiseBmp("top.bmp", 576, 200) + "|" + NoiseBmp("bottom.bmp", 576, 200) + "|";
+    const std::string out = bench::WorkDir() + "/upload.out";
     const zelmar::ImageOptions image{static_cast<int16_t>(state.range(0)), 5, 0};
     for (auto _ : state) {
         if (zelmar::FileUpload(out, list, 0, image, 0, 0, nullptr) != 0) std::abort();
     }
-    state.counters["peak_rss_kb"] = static_cast<double>(PeakRssKb());
+    state.counters["peak_rss_kb"] = PeakRssKb();
 }
 
 BENCHMARK(FileUploadTwoLogos)->ArgName("mode")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// Grey levels of every stored row, the reader's tables built each time.
+void StageGrey(benchmark::State& state) {
+    zelmar::Bytes file;
+    std::uint64_t size = 0;
+    zelmar::BmpSource source;
+    if (zelmar::files::ReadPrefix(LargestSource(), SIZE_MAX, file, size) ||
+        zelmar::DecodeBmp(file, source) != zelmar::BmpError::kNone)
+        std::abort();
+    zelmar::Bytes grey(std::size_t{zelmar::kRasterStride} * zelmar::kRasterRows);
+    for (auto _ : state) {
+        const zelmar::GreyReader reader(source, 0);
+        for (int r = 0; r < kLargestHeight; ++r)
+            reader.Row(&source.pixels[r * source.header.stride], kLargestWidth,
+                       &grey[std::size_t{zelmar::kRasterStride} * r]);
+        benchmark::DoNotOptimize(grey.data());
+    }
+    PerPixel(state);
+}
+BENCHMARK(StageGrey)->Unit(benchmark::kMicrosecond);
+
+// One operation again and again on a record that holds the largest source.
+template <typename Operation>
+void OnLoadedRecord(benchmark::State& state, zelmar::CLogoBitmap& bitmap, Operation operation) {
+    if (bitmap.LoadSource(LargestSource()) != 1) std::abort();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(operation());
+    PerPixel(state);
+}
+
+// Each tone method, its grey conversion included.
+void StageNone(benchmark::State& state) {
+    zelmar::CLogoBitmap b;
+    OnLoadedRecord(state, b, [&b] { return b.ToneNone(5); });
+}
+BENCHMARK(StageNone)->Unit(benchmark::kMicrosecond);
+
+void StageDiffusion(benchmark::State& state) {
+    zelmar::CLogoBitmap b;
+    OnLoadedRecord(state, b, [&b] { return b.ToneDiffuse(5); });
+}
+BENCHMARK(StageDiffusion)->Unit(benchmark::kMicrosecond);
+
+// Turning, the rotation file included.
+void StageTurn(benchmark::State& state) {
+    const auto rotation = static_cast<int16_t>(state.range(0));
+    zelmar::CLogoBitmap b;
+    OnLoadedRecord(state, b, [&b, rotation] { return b.TurnAndWrite(rotation); });
+}
+BENCHMARK(StageTurn)->ArgName("rotation")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// Packing the turned dots, the turned file's header read.
+void StagePack(benchmark::State& state) {
+    const std::string turned = zelmar::files::InCurrentDirectory(zelmar::RotationFile(0));
+    zelmar::CLogoBitmap b;
+    OnLoadedRecord(state, b, [&b, &turned, once = true]() mutable {
+        if (once && (b.ToneNone(5) != 1 || b.TurnAndWrite(0) != 1)) std::abort();
+        once = false;
+        return b.PackTurned(turned);
+    });
+}
+BENCHMARK(StagePack)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

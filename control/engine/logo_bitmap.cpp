@@ -83,13 +83,35 @@ std::uint8_t* ColourCopy() {
     return copy.data();
 }
 
+namespace {
+
+// The rows of the colour copy, and the bytes of each, written since it was
+// last cleared.
+int32_t colourCopyRows = 0;
+int32_t colourCopyBytes = 0;
+
+}  // namespace
+
+void NoteColourCopyUse(int32_t rows, int32_t bytes) {
+    colourCopyRows = std::max(colourCopyRows, rows);
+    colourCopyBytes = std::max(colourCopyBytes, bytes);
+}
+
+void ClearColourCopy() {
+    std::uint8_t* copy = ColourCopy();
+    for (int32_t r = 0; r < colourCopyRows; ++r) {
+        std::memset(copy + static_cast<std::size_t>(r) * kColourCopyStride, 0,
+                    static_cast<std::size_t>(colourCopyBytes));
+    }
+    colourCopyRows = colourCopyBytes = 0;
+}
+
 CLogoBitmap::CLogoBitmap(MessageSink* messages)
     : messages_(messages),
       stream_(kStreamBufferSize, 0),
       grey_(static_cast<std::size_t>(kRasterRows) * kRasterStride, 0),
       dots_(static_cast<std::size_t>(kRasterRows) * kRasterStride, 0) {
-    // The clears are most of the work for a small picture: memset, never a loop.
-    std::memset(ColourCopy(), 0, static_cast<std::size_t>(kColourCopyStride) * kColourCopyRows);
+    ClearColourCopy();
 }
 
 int CLogoBitmap::IsToneSource(const std::string& path) {

@@ -33,6 +33,10 @@ constexpr int kColourCopyRows = 700;
 
 std::uint8_t* TurnedRaster();
 std::uint8_t* ColourCopy();
+// The colour copy is cleared for every new record: only the rows and bytes
+// written since it was last cleared need it, and each writer notes them.
+void NoteColourCopyUse(int32_t rows, int32_t bytes);
+void ClearColourCopy();
 
 // Why a source cannot be used: the file cannot be read (its reason in
 // `file`), the reader refuses it (its reason in `bmp`), or it does not fit the
@@ -137,12 +141,22 @@ class CLogoBitmap {
     const uint8_t* DotRaster() const { return dots_.data(); }
 
   private:
+    // The rows and columns of a raster, from its first, that may hold
+    // anything but 0: outside them it is 0, so that a clear of the whole
+    // raster needs to clear no more than them.
+    struct Extent {
+        int32_t rows = 0;
+        int32_t columns = 0;
+    };
+    // Clears what `used` covers outside `kept`; `kept` is then what is used.
+    static void ClearOutside(Bytes& raster, Extent& used, Extent kept);
+
     // The first byte of the source pixel at column x of a stored row.
     const uint8_t* PixelAt(int32_t x, int32_t storedRow) const {
         return pixels_ + static_cast<std::size_t>(storedRow) * stride_ +
                static_cast<std::size_t>(depth_) * x / 8;
     }
-    Bgr SourceColour(int32_t x, int32_t storedRow) const;
+    // The grey raster: the picture's grey levels, 0 everywhere else.
     void FillGrey(int offset);
     void Release();
     // Writes a whole working file: 1, or 0 with the fault recorded.
@@ -153,6 +167,8 @@ class CLogoBitmap {
     Bytes stream_;
     Bytes grey_;
     Bytes dots_;
+    Extent greyUsed_;
+    Extent dotsUsed_;
     int32_t width_ = 0;
     int32_t height_ = 0;
     int32_t stride_ = 0;
@@ -183,9 +199,19 @@ SourceError FitsTheRasters(const BmpHeader& header);
 // LoadSource's verdict on a file, from its headers alone.
 SourceError CheckSource(const std::string& path);
 
+// The weights of the channels in a grey level.
+constexpr double kGreenWeight = 0.587;
+constexpr double kRedWeight = 0.299;
+constexpr double kBlueWeight = 0.114;
+
+// The grey level of three weighed channels: summed in this order, truncated.
+inline int SumToGrey(double green, double red, double blue) {
+    return static_cast<int>((green + red) + blue);
+}
+
 // The grey level of a colour, as the printer's tone methods see it.
 inline int GreyLevel(int b, int g, int r) {
-    return static_cast<int>((g * 0.587 + r * 0.299) + b * 0.114);
+    return SumToGrey(g * kGreenWeight, r * kRedWeight, b * kBlueWeight);
 }
 
 // The brightness offset of the diffusion method: darker above 5, lighter below.

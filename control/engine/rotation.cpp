@@ -11,28 +11,40 @@ namespace zelmar {
 
 namespace {
 
-// Where the dot at stored row r, column c of a w x h picture goes in the
-// turned raster, as (row, column); row 0 is the bottom row in both.
-struct Turn {
-    int rotation;
-    int32_t w, h;
-    void Place(int32_t r, int32_t c, int32_t& row, int32_t& column) const {
-        switch (rotation) {
-            case 1:
-                row = w - 1 - c, column = r;
-                break;  // a quarter clockwise
-            case 2:
-                row = h - 1 - r, column = c;
-                break;  // mirrored top to bottom
-            case 3:
-                row = c, column = h - 1 - r;
-                break;  // a quarter counter-clockwise
-            default:
-                row = r, column = c;
-                break;
+// Quarter turns gather the dots in square tiles, so that the rows they read
+// and the rows they write both stay in the cache.
+constexpr int32_t kTile = 16;
+
+// Writes the dots of a w x h picture (rows of kRasterStride bytes, row 0 the
+// bottom) into the turned raster by `rotation`.
+void Turn(const std::uint8_t* dots, int32_t w, int32_t h, int rotation, std::uint8_t* turned) {
+    auto dotRow = [dots](int32_t r) { return dots + static_cast<std::size_t>(r) * kRasterStride; };
+    auto turnedRow = [turned](int32_t r) {
+        return turned + static_cast<std::size_t>(r) * kTurnedStride;
+    };
+    if (rotation == 0 || rotation == 2) {
+        // Whole rows: in place, or mirrored top to bottom.
+        for (int32_t r = 0; r < h; ++r)
+            std::memcpy(turnedRow(rotation == 0 ? r : h - 1 - r), dotRow(r),
+                        static_cast<std::size_t>(w));
+        return;
+    }
+    // Source column c becomes turned row w - 1 - c (a quarter clockwise) or
+    // c (counter-clockwise); source row r becomes turned column r or h - 1 - r.
+    const bool clockwise = rotation == 1;
+    const std::ptrdiff_t rowStep = clockwise ? -kTurnedStride : kTurnedStride;
+    std::uint8_t* const firstRow = turnedRow(clockwise ? w - 1 : 0);
+    for (int32_t r0 = 0; r0 < h; r0 += kTile) {
+        for (int32_t c0 = 0; c0 < w; c0 += kTile) {
+            for (int32_t r = r0; r < std::min(r0 + kTile, h); ++r) {
+                const std::uint8_t* from = dotRow(r);
+                std::uint8_t* to = firstRow + (clockwise ? r : h - 1 - r);
+                for (int32_t c = c0; c < std::min(c0 + kTile, w); ++c)
+                    to[c * rowStep] = from[c];
+            }
         }
     }
-};
+}
 
 const std::string_view kColourFiles[] = {working_file::kRealBlue, working_file::kRealGreen,
                                          working_file::kRealRed};
@@ -50,15 +62,7 @@ int CLogoBitmap::TurnAndWrite(int16_t rotation) {
 
     std::uint8_t* turned = TurnedRaster();
     std::memset(turned, 0, static_cast<std::size_t>(height_) * kTurnedStride);
-    const Turn turn{rotation, width_, height_};
-    for (int32_t r = 0; r < height_; ++r) {
-        const std::uint8_t* row = &dots_[static_cast<std::size_t>(r) * kRasterStride];
-        for (int32_t c = 0; c < width_; ++c) {
-            int32_t tr = 0, tc = 0;
-            turn.Place(r, c, tr, tc);
-            turned[static_cast<std::size_t>(tr) * kTurnedStride + tc] = row[c];
-        }
-    }
+    Turn(dots_.data(), width_, height_, rotation, turned);
     const bool quarter = rotation == 1 || rotation == 3;
     turnedWidth_ = quarter ? height_ : width_;
     turnedHeight_ = quarter ? width_ : height_;
@@ -71,6 +75,7 @@ int CLogoBitmap::TurnAndWrite(int16_t rotation) {
 int CLogoBitmap::CopyColourPlanes(int16_t selector) {
     if (!Loaded()) return 255;
     std::uint8_t* copy = ColourCopy();
+    NoteColourCopyUse(height_, 3 * width_);
     for (int32_t r = 0; r < height_; ++r) {
         std::uint8_t* out = copy + static_cast<std::size_t>(r) * kColourCopyStride;
         for (int32_t x = 0; x < width_; ++x) {

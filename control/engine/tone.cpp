@@ -1,27 +1,15 @@
 // Tone conversion: grey levels from the source, then dots by threshold or by
 // Stucki error diffusion; and the WaterMark screen.
 #include <algorithm>
+#include <array>
 #include <cstring>
 
+#include "grey_reader.h"
 #include "logo_bitmap.h"
 
 namespace zelmar {
 
 namespace {
-
-std::uint8_t Clamp(int v) {
-    return static_cast<std::uint8_t>(std::clamp(v, 0, 255));
-}
-
-// Stucki weights over 42, in the order the shares are handed out.
-struct Share {
-    int row, column, weight;
-};
-constexpr Share kStucki[] = {
-    {0, 1, 8},  {0, 2, 4},                                    // this row
-    {1, -2, 2}, {1, -1, 4}, {1, 0, 8}, {1, 1, 4}, {1, 2, 2},  // next row
-    {2, -2, 1}, {2, -1, 2}, {2, 0, 4}, {2, 1, 2}, {2, 2, 1},  // the one after
-};
 
 // Twenty of every hundred dots survive the WaterMark screen: those where the
 // table holds 0.
@@ -40,6 +28,161 @@ constexpr std::uint8_t kWaterMarkScreen[10][10] = {
 };
 // clang-format on
 
+// Stucki error diffusion over a padded picture.
+//
+// The diffusion walks the working values as one array of padded-width rows:
+// pixel i hands its error to i + 1 and i + 2, and to columns c - 2 ... c + 2
+// of the two rows above, so a share aimed past the right edge lands at the
+// start of the following row, and one aimed left of column 0 is dropped. Each
+// share is added and clamped on its own, so the order in which a value
+// receives its shares matters: it is always the order of the pixels that send
+// them.
+//
+// Within a row every pixel waits for the two before it. The shares for the
+// rows above depend only on the finished row, so they are handed out once the
+// row is done, for the whole row at once and cell by cell in the senders'
+// order; the shares that wrap past the right edge follow, as the last pixels
+// sent them. Four rows of working values are kept: the current one and the
+// three its shares reach.
+class Stucki {
+  public:
+    Stucki(const std::uint8_t* grey, std::uint8_t* dots, std::int32_t width, std::int32_t height)
+        : grey_(grey), dots_(dots), width_(width), height_(height) {
+        for (auto& row : rows_)
+            row.assign(static_cast<std::size_t>(width) + kSpare, 0);
+        for (auto& s : shares_)
+            s.assign(static_cast<std::size_t>(width) + 2 * kSpare, 0);
+    }
+
+    void Run() {
+        for (std::int32_t r = 0; r < kRing && r < height_; ++r)
+            Load(r);
+        for (std::int32_t r = 0; r < height_; ++r) {
+            WalkRow(r);
+            HandOutRow(r);
+            if (r + kRing < height_) Load(r + kRing);
+        }
+    }
+
+  private:
+    static constexpr int kRing = 4;
+    static constexpr std::size_t kSpare = 2;  // the reach of a share to either side
+    // A value shifted by its last share lies within this much of 0 ... 255.
+    static constexpr int kReach = 24;  // 128 * 8 / 42
+    static constexpr std::size_t kValues = 256 + 2 * kReach;
+
+    // What becomes of a pixel whose working value is x, once clamped: its dot
+    // and the shares of its error by weight, truncated toward zero; indexed by
+    // x + kReach.
+    struct Outcomes {
+        std::array<std::uint8_t, kValues> dot;
+        std::array<std::int16_t, kValues> share1, share2, share4, share8;
+    };
+
+    static const Outcomes& OutcomeTables() {
+        static const Outcomes tables = [] {
+            Outcomes t{};
+            for (int x = -kReach; x < 256 + kReach; ++x) {
+                const int v = std::clamp(x, 0, 255);
+                const int error = v > 128 ? v - 255 : v;
+                const auto at = static_cast<std::size_t>(x + kReach);
+                t.dot[at] = v > 128 ? kWhite : kDot;
+                t.share1[at] = static_cast<std::int16_t>(error / 42);
+                t.share2[at] = static_cast<std::int16_t>(error * 2 / 42);
+                t.share4[at] = static_cast<std::int16_t>(error * 4 / 42);
+                t.share8[at] = static_cast<std::int16_t>(error * 8 / 42);
+            }
+            return t;
+        }();
+        return tables;
+    }
+
+    static std::int16_t Add(std::int16_t v, std::int16_t share) {
+        const auto sum = static_cast<std::int16_t>(v + share);
+        return std::min<std::int16_t>(std::max<std::int16_t>(sum, 0), 255);
+    }
+
+    std::int16_t* Row(std::int32_t r) { return rows_[static_cast<std::size_t>(r % kRing)].data(); }
+    std::int16_t* Shares(int weightIndex) {
+        return shares_[static_cast<std::size_t>(weightIndex)].data() + kSpare;
+    }
+
+    void Load(std::int32_t r) {
+        const std::uint8_t* from = grey_ + static_cast<std::size_t>(r) * kRasterStride;
+        std::int16_t* to = Row(r);
+        for (std::int32_t c = 0; c < width_; ++c)
+            to[c] = from[c];
+    }
+
+    // The pixels of one row in turn, each taking the shares of the two before
+    // it; each pixel's dot and shares are noted by column. The running value
+    // stays unclamped after its last share, so that the next pixel waits for
+    // no more than one table read.
+    void WalkRow(std::int32_t r) {
+        const Outcomes& t = OutcomeTables();
+        const std::uint8_t* dotOf = t.dot.data() + kReach;
+        const std::int16_t* share1Of = t.share1.data() + kReach;
+        const std::int16_t* share2Of = t.share2.data() + kReach;
+        const std::int16_t* share4Of = t.share4.data() + kReach;
+        const std::int16_t* share8Of = t.share8.data() + kReach;
+        std::uint8_t* dots = dots_ + static_cast<std::size_t>(r) * kRasterStride;
+        std::int16_t *s1 = Shares(0), *s2 = Shares(1), *s4 = Shares(2), *s8 = Shares(3);
+        const std::int16_t* row = Row(r);
+        std::ptrdiff_t value = row[0];
+        std::int16_t next = row[1];
+        for (std::int32_t c = 0; c < width_; ++c) {
+            const std::int16_t four = share4Of[value], eight = share8Of[value];
+            dots[c] = dotOf[value];
+            s1[c] = share1Of[value], s2[c] = share2Of[value], s4[c] = four, s8[c] = eight;
+            value = next + eight;
+            next = Add(row[c + 2], four);
+        }
+    }
+
+    // The finished row's shares to the rows above.
+    void HandOutRow(std::int32_t r) {
+        const std::int16_t *s1 = Shares(0), *s2 = Shares(1), *s4 = Shares(2), *s8 = Shares(3);
+        const std::int32_t last = width_ - 1, beforeLast = width_ - 2;
+        // The next row: shares 2 4 8 4 2, then what the row's last two pixels
+        // sent past the edge of their own row.
+        std::int16_t* next = Row(r + 1);
+        Gather(next, s2, s4, s8);
+        next[0] = Add(Add(next[0], s4[beforeLast]), s8[last]);
+        next[1] = Add(next[1], s4[last]);
+        // The row after: shares 1 2 4 2 1, then the wrapped 2 4 8 4 2.
+        std::int16_t* after = Row(r + 2);
+        Gather(after, s1, s2, s4);
+        after[0] = Add(Add(after[0], s2[beforeLast]), s4[last]);
+        after[1] = Add(after[1], s2[last]);
+        // Three rows on: only the wrapped 1 2 4 2 1.
+        std::int16_t* third = Row(r + 3);
+        third[0] = Add(Add(third[0], s1[beforeLast]), s2[last]);
+        third[1] = Add(third[1], s1[last]);
+    }
+
+    // Cell c takes outer[c - 2], inner[c - 1], centre[c], inner[c + 1] and
+    // outer[c + 2] in that order: the order of the pixels that send them.
+    // Beyond either end of the row the shares are 0, which changes nothing.
+    void Gather(std::int16_t* row, const std::int16_t* outer, const std::int16_t* inner,
+                const std::int16_t* centre) const {
+        for (std::int32_t c = 0; c < width_; ++c) {
+            std::int16_t v = row[c];
+            v = Add(v, outer[c - 2]);
+            v = Add(v, inner[c - 1]);
+            v = Add(v, centre[c]);
+            v = Add(v, inner[c + 1]);
+            v = Add(v, outer[c + 2]);
+            row[c] = v;
+        }
+    }
+
+    const std::uint8_t* grey_;
+    std::uint8_t* dots_;
+    std::int32_t width_, height_;
+    std::array<std::vector<std::int16_t>, kRing> rows_;
+    std::array<std::vector<std::int16_t>, 4> shares_;  // by weight 1, 2, 4, 8
+};
+
 }  // namespace
 
 int BrightnessOffset(int16_t brightness) {
@@ -48,42 +191,22 @@ int BrightnessOffset(int16_t brightness) {
     return static_cast<int16_t>(static_cast<int32_t>(offset));
 }
 
-Bgr CLogoBitmap::SourceColour(int32_t x, int32_t storedRow) const {
-    const std::uint8_t* p = PixelAt(x, storedRow);
-    const BmpSource& s = *source_;
-    auto fromPalette = [&s](unsigned index) {
-        return index < s.palette.size() ? s.palette[index] : Bgr{};
-    };
-    auto fromFields = [&s](std::uint32_t v) {
-        const BmpHeader& h = s.header;
-        return Bgr{h.blue.Extract(v), h.green.Extract(v), h.red.Extract(v)};
-    };
-    switch (depth_) {
-        case 1:
-            return fromPalette((p[0] >> (7 - x % 8)) & 1u);
-        case 4:
-            return fromPalette(x % 2 == 0 ? p[0] >> 4 : p[0] & 0x0Fu);
-        case 8:
-            return fromPalette(p[0]);
-        case 16:
-            return fromFields(GetU16(p));
-        case 32:
-            if (s.header.compression == kBiBitfields) return fromFields(GetU32(p));
-            return Bgr{p[0], p[1], p[2]};
-        default:
-            return Bgr{p[0], p[1], p[2]};
+void CLogoBitmap::ClearOutside(Bytes& raster, Extent& used, Extent kept) {
+    for (int32_t r = 0; r < used.rows; ++r) {
+        const int32_t from = r < kept.rows ? kept.columns : 0;
+        if (from < used.columns) {
+            std::memset(&raster[static_cast<std::size_t>(r) * kRasterStride + from], 0,
+                        static_cast<std::size_t>(used.columns - from));
+        }
     }
+    used = kept;
 }
 
 void CLogoBitmap::FillGrey(int offset) {
-    std::memset(grey_.data(), 0, grey_.size());
+    ClearOutside(grey_, greyUsed_, {height_, width_});
+    const GreyReader reader(*source_, offset);
     for (int32_t r = 0; r < height_; ++r) {
-        std::uint8_t* row = &grey_[static_cast<std::size_t>(r) * kRasterStride];
-        for (int32_t x = 0; x < width_; ++x) {
-            const Bgr c = SourceColour(x, r);
-            row[x] = static_cast<std::uint8_t>(
-                GreyLevel(Clamp(c.b + offset), Clamp(c.g + offset), Clamp(c.r + offset)));
-        }
+        reader.Row(PixelAt(0, r), width_, &grey_[static_cast<std::size_t>(r) * kRasterStride]);
     }
 }
 
@@ -91,58 +214,36 @@ int CLogoBitmap::ToneNone(int16_t brightness) {
     if (!Loaded()) return 0;
     FillGrey(0);
     const int threshold = 5 * brightness + 103;
-    for (int32_t r = 0; r < paddedHeight_; ++r) {
-        const std::size_t at = static_cast<std::size_t>(r) * kRasterStride;
-        for (int32_t c = 0; c < paddedWidth_; ++c) {
-            dots_[at + c] = grey_[at + c] > threshold ? kWhite : kDot;
-        }
+    // Local bounds: a store of a byte could change any member.
+    const int32_t rows = paddedHeight_, columns = paddedWidth_;
+    for (int32_t r = 0; r < rows; ++r) {
+        const std::uint8_t* grey = &grey_[static_cast<std::size_t>(r) * kRasterStride];
+        std::uint8_t* dots = &dots_[static_cast<std::size_t>(r) * kRasterStride];
+        for (int32_t c = 0; c < columns; ++c)
+            dots[c] = grey[c] > threshold ? kWhite : kDot;
     }
+    dotsUsed_ = {std::max(dotsUsed_.rows, paddedHeight_),
+                 std::max(dotsUsed_.columns, paddedWidth_)};
     return 1;
 }
 
 int CLogoBitmap::ToneDiffuse(int16_t brightness) {
     if (!Loaded()) return 0;
     FillGrey(BrightnessOffset(brightness));
-    std::memset(dots_.data(), kDot, dots_.size());
-
-    // One array of padded-width rows: a share aimed past the right edge lands
-    // at the start of the following row, and the four spare rows and columns
-    // take the shares aimed below the picture.
-    const std::size_t w = static_cast<std::size_t>(paddedWidth_);
-    const std::size_t h = static_cast<std::size_t>(paddedHeight_);
-    Bytes work((h + 4) * (w + 4), 0);
-    for (std::size_t r = 0; r < h; ++r) {
-        std::copy_n(&grey_[r * kRasterStride], w, &work[r * w]);
-    }
-
-    for (std::size_t r = 0; r < h; ++r) {
-        for (std::size_t c = 0; c < w; ++c) {
-            const int v = work[r * w + c];
-            int error = v;
-            if (v > 128) {
-                dots_[r * kRasterStride + c] = kWhite;
-                error = v - 255;
-            }
-            for (const Share& s : kStucki) {
-                const std::ptrdiff_t column = static_cast<std::ptrdiff_t>(c) + s.column;
-                if (column < 0) continue;
-                std::uint8_t& target = work[(r + s.row) * w + static_cast<std::size_t>(column)];
-                target = Clamp(target + error * s.weight / 42);
-            }
-        }
-    }
+    ClearOutside(dots_, dotsUsed_, {paddedHeight_, paddedWidth_});
+    Stucki(grey_.data(), dots_.data(), paddedWidth_, paddedHeight_).Run();
     return 1;
 }
 
 int CLogoBitmap::ToneTwoColour() {
     if (!Loaded()) return 0;
-    std::memset(dots_.data(), kDot, dots_.size());
+    ClearOutside(dots_, dotsUsed_, {height_, width_});
+    const GreyReader reader(*source_, 0);
     for (int32_t r = 0; r < height_; ++r) {
         std::uint8_t* row = &dots_[static_cast<std::size_t>(r) * kRasterStride];
-        for (int32_t x = 0; x < width_; ++x) {
-            const Bgr c = SourceColour(x, r);
-            row[x] = GreyLevel(c.b, c.g, c.r) < 128 ? kDot : kWhite;
-        }
+        reader.Row(PixelAt(0, r), width_, row);
+        for (int32_t x = 0; x < width_; ++x)
+            row[x] = row[x] < 128 ? kDot : kWhite;
     }
     return 1;
 }

@@ -1,5 +1,7 @@
 #include "working_files.h"
 
+#include "dot_bits.h"
+
 namespace zelmar {
 
 namespace {
@@ -56,12 +58,15 @@ Bytes OneBitFile(std::int32_t width, std::int32_t height, const std::uint8_t* ro
     Bytes out;
     out.reserve(kOneBitHeaderSize + rowBytes * static_cast<std::uint32_t>(height));
     AppendOneBitHeader(out, width, height);
-    for (std::int32_t r = 0; r < height; ++r) {
+    out.resize(out.size() + rowBytes * static_cast<std::uint32_t>(height), 0);
+    std::uint8_t* bits = out.data() + kOneBitHeaderSize;
+    for (std::int32_t r = 0; r < height; ++r, bits += rowBytes) {
         const std::uint8_t* row = rows + static_cast<std::size_t>(r) * rasterStride;
-        const std::size_t start = out.size();
-        out.resize(start + rowBytes, 0);
-        for (std::int32_t c = 0; c < width; ++c) {
-            if (row[c] == 0) out[start + c / 8] |= static_cast<std::uint8_t>(0x80u >> (c % 8));
+        std::int32_t c = 0;
+        for (; c + 8 <= width; c += 8)
+            bits[c / 8] = DotBits(ZeroBytes(row + c));
+        for (; c < width; ++c) {
+            if (row[c] == 0) bits[c / 8] |= static_cast<std::uint8_t>(0x80u >> (c % 8));
         }
     }
     return out;

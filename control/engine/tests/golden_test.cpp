@@ -8,10 +8,10 @@
 // message prints the digest the code now gives, for a deliberate change.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <map>
 
 #include "bmp_builder.h"
+#include "digest.h"
 #include "engine/image_preparation.h"
 #include "engine/upload_forms.h"
 #include "engine/working_files.h"
@@ -22,47 +22,8 @@ namespace {
 
 using test::BmpLayout;
 
-// FNV-1a over everything that is fed to it, each piece with its length.
-class Digest {
-  public:
-    void Add(const std::uint8_t* data, std::size_t size) {
-        Mix(static_cast<std::uint64_t>(size));
-        for (std::size_t i = 0; i < size; ++i)
-            Byte(data[i]);
-    }
-    void Add(const Bytes& bytes) { Add(bytes.data(), bytes.size()); }
-    void Mix(std::uint64_t v) {
-        for (int k = 0; k < 8; ++k)
-            Byte(static_cast<std::uint8_t>(v >> 8 * k));
-    }
-    std::string Hex() const {
-        char text[17];
-        std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash_));
-        return text;
-    }
-
-  private:
-    void Byte(std::uint8_t b) {
-        hash_ ^= b;
-        hash_ *= 0x100000001B3ull;
-    }
-    std::uint64_t hash_ = 0xCBF29CE484222325ull;
-};
-
-// A repeatable stream of noise.
-class Noise {
-  public:
-    explicit Noise(std::uint32_t seed) : state_(seed * 2654435761u + 1) {}
-    std::uint32_t Next() {
-        state_ ^= state_ << 13;
-        state_ ^= state_ >> 17;
-        state_ ^= state_ << 5;
-        return state_;
-    }
-
-  private:
-    std::uint32_t state_;
-};
+using test::Digest;
+using test::Noise;
 
 // A channel that sweeps from dark to light across the picture, with noise on
 // top, so that both clamps and every level in between occur.
