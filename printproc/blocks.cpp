@@ -1,6 +1,7 @@
 #include "blocks.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace tivrap {
 namespace {
@@ -37,6 +38,24 @@ std::size_t Cursor::CopyTo(Bytes& out, std::size_t length) const {
     return length;
 }
 
+std::size_t Cursor::RunWithout(std::uint8_t a, std::uint8_t b, std::size_t most) const {
+    const std::uint8_t* p = block_->data() + at_;
+    most = std::min(most, Unread());
+    std::size_t n = 0;
+    // Eight bytes at a time while none of them is a or b: a word holds a zero
+    // byte exactly when (v - 01...01) & ~v & 80...80 is not 0.
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+    const auto holdsZero = [](std::uint64_t v) { return ((v - kOnes) & ~v & kHighs) != 0; };
+    for (; n + 8 <= most; n += 8) {
+        std::uint64_t v;
+        std::memcpy(&v, p + n, sizeof v);
+        if (holdsZero(v ^ (kOnes * a)) || holdsZero(v ^ (kOnes * b))) break;
+    }
+    while (n < most && p[n] != a && p[n] != b)
+        ++n;
+    return n;
+}
+
 Flow RunPass(ScratchFile& input, std::uint64_t length, std::size_t blockSize, PassRules& rules,
              BlockSink& out) {
     blockSize = BlockSizeFrom(blockSize);
@@ -47,7 +66,13 @@ Flow RunPass(ScratchFile& input, std::uint64_t length, std::size_t blockSize, Pa
         if (!ReadBlock(input, position, length, blockSize, block)) return Flow::kScratchReadFailed;
         std::size_t at = 0;
         while (block.size() - at >= kMinUnread) {
-            const std::size_t used = rules.Step(Cursor(block, at), produced);
+            // Plain bytes go as a run: one that stops where the steps would
+            // stop, and where the output would go out.
+            const Cursor cursor(block, at);
+            const std::size_t most =
+                std::min(block.size() - at - (kMinUnread - 1), blockSize - produced.size());
+            std::size_t used = rules.Plain(cursor, most, produced);
+            if (used == 0) used = rules.Step(cursor, produced);
             if (used == 0) break;
             at += used;
             if (produced.size() >= blockSize) {

@@ -98,6 +98,18 @@ class Cursor {
     Cursor After(std::size_t length) const { return Cursor(*block_, at_ + length); }
     // Appends the next `length` bytes to `out`; returns `length`.
     std::size_t CopyTo(Bytes& out, std::size_t length) const;
+    // How many of the next bytes, at most `most`, are neither `a` nor `b`.
+    std::size_t RunWithout(std::uint8_t a, std::uint8_t b, std::size_t most) const;
+    // How many of the next bytes, at most `most`, start no element of a pass
+    // whose elements all start with `a` or `b`: `starts(k)` says whether the
+    // `a` or `b` k bytes on starts one.
+    template <typename Starts>
+    std::size_t PlainRun(std::uint8_t a, std::uint8_t b, std::size_t most, Starts starts) const {
+        std::size_t n = RunWithout(a, b, most);
+        while (n < most && !starts(n))
+            n += 1 + After(n + 1).RunWithout(a, b, most - n - 1);
+        return n;
+    }
 
   private:
     const Bytes* block_;
@@ -112,6 +124,11 @@ class PassRules {
     // appends its output and returns how many bytes it consumed, or 0 when
     // the element is left for the next block (only where Fits says kDefer).
     virtual std::size_t Step(const Cursor& at, Bytes& out) = 0;
+    // Takes, as one, at most `most` bytes from the cursor that Step would pass
+    // unchanged one at a time, each starting no element: appends them and
+    // returns how many; 0 when the first of them may start one. The state
+    // each of them would leave is left once.
+    virtual std::size_t Plain(const Cursor& at, std::size_t most, Bytes& out) = 0;
 };
 
 // Runs `rules` over the first `length` bytes of `input` in blocks of

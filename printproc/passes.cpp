@@ -164,6 +164,15 @@ std::size_t BarcodePass::Step(const Cursor& c, Bytes& out) {
     return c.CopyTo(out, 1);
 }
 
+// Only barcode heads, feeds and position commands are reworked.
+std::size_t BarcodePass::Plain(const Cursor& c, std::size_t most, Bytes& out) {
+    return c.CopyTo(out, c.PlainRun(0x00, 0x1B, most, [&c](std::size_t k) {
+        const Cursor at = c.After(k);
+        return at[0] == 0x1B ? at.Starts(kBarcodeHeadSignature)
+                             : at.Starts(kPositionCommand) || at.Starts(kLineAndFeed);
+    }));
+}
+
 std::size_t BarcodePass::Head(const Cursor& c, Bytes& out) {
     const BarcodeForm form = FormOf(c);
     const bool counted = form == BarcodeForm::kCounted;
@@ -213,6 +222,14 @@ std::size_t WideningPass::Step(const Cursor& c, Bytes& out) {
     return c.CopyTo(out, 1);
 }
 
+// Anything but a raster row ends the run of rows.
+std::size_t WideningPass::Plain(const Cursor& c, std::size_t most, Bytes& out) {
+    const std::size_t run = c.PlainRun(
+        0x1B, 0x1B, most, [&c](std::size_t k) { return c.After(k).Starts(kRasterRowSignature); });
+    if (run > 0) runWidth_.reset();
+    return c.CopyTo(out, run);
+}
+
 std::size_t WideningPass::Row(const Cursor& c, Bytes& out) {
     if (!runWidth_) {
         runWidth_ = 0;
@@ -235,6 +252,15 @@ std::size_t FinalPass::Step(const Cursor& c, Bytes& out) {
         textMode_ = false;
     }
     return PlainStep(c, out);
+}
+
+// Outside text mode only raster rows and the text-mode marker are reworked.
+std::size_t FinalPass::Plain(const Cursor& c, std::size_t most, Bytes& out) {
+    if (textMode_) return 0;
+    return c.CopyTo(out, c.PlainRun(0x1B, 0x1B, most, [&c](std::size_t k) {
+        const Cursor at = c.After(k);
+        return at.Starts(kRasterRowSignature) || at.Starts(kTextModeMarker);
+    }));
 }
 
 std::size_t FinalPass::PlainStep(const Cursor& c, Bytes& out) {

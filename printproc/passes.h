@@ -16,6 +16,7 @@ namespace tivrap {
 class BarcodePass final : public PassRules {
   public:
     std::size_t Step(const Cursor& at, Bytes& out) override;
+    std::size_t Plain(const Cursor& at, std::size_t most, Bytes& out) override;
 
   private:
     std::size_t Head(const Cursor& at, Bytes& out);
@@ -29,6 +30,7 @@ class BarcodePass final : public PassRules {
 class WideningPass final : public PassRules {
   public:
     std::size_t Step(const Cursor& at, Bytes& out) override;
+    std::size_t Plain(const Cursor& at, std::size_t most, Bytes& out) override;
 
   private:
     std::size_t Row(const Cursor& at, Bytes& out);
@@ -42,6 +44,7 @@ class FinalPass final : public PassRules {
   public:
     explicit FinalPass(Translator& translator) : translator_(translator) {}
     std::size_t Step(const Cursor& at, Bytes& out) override;
+    std::size_t Plain(const Cursor& at, std::size_t most, Bytes& out) override;
 
   private:
     std::size_t PlainStep(const Cursor& at, Bytes& out);

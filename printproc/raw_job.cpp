@@ -176,6 +176,8 @@ JobKind RawJob::Decide(const MarkerSearch& marker) {
     return parts_.control.GoOn() ? JobKind::kRework : JobKind::kCancelled;
 }
 
+// The passes go from one scratch file to the other: what each reads is what
+// the one before wrote, so no copy between them is needed.
 Flow RawJob::Rework(std::uint64_t length, BlockSink& printer) {
     ScratchFile& a = parts_.scratch.FileA();
     ScratchFile& b = parts_.scratch.FileB();
@@ -183,19 +185,16 @@ Flow RawJob::Rework(std::uint64_t length, BlockSink& printer) {
     ScratchSink barcoded(b);
     if (const Flow flow = RunPass(a, length, blockSize_, barcodes, barcoded); flow != Flow::kGoOn)
         return flow;
-    ScratchSink copied(a);
-    if (const Flow flow = CopyBlocks(b, barcoded.Length(), blockSize_, copied); flow != Flow::kGoOn)
-        return flow;
     WideningPass widening;
-    ScratchSink widened(b);
-    if (const Flow flow = RunPass(a, copied.Length(), blockSize_, widening, widened);
+    ScratchSink widened(a);
+    if (const Flow flow = RunPass(b, barcoded.Length(), blockSize_, widening, widened);
         flow != Flow::kGoOn)
         return flow;
     std::uint64_t trimmed = widened.Length();
-    if (const Flow flow = TrimTail(b, trimmed); flow != Flow::kGoOn) return flow;
+    if (const Flow flow = TrimTail(a, trimmed); flow != Flow::kGoOn) return flow;
     FinalPass final(parts_.translator);
     PausingSink checked(printer, parts_.control);
-    return RunPass(b, trimmed, blockSize_, final, checked);
+    return RunPass(a, trimmed, blockSize_, final, checked);
 }
 
 Flow RawJob::TrimTail(ScratchFile& file, std::uint64_t& length) {
