@@ -2,11 +2,14 @@
 // directory (the working files go there), noisy pictures and the peak memory.
 #pragma once
 
+#include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "engine/bytes.h"
 #include "engine/files.h"
@@ -40,6 +43,12 @@ inline std::string NoiseBmp(const std::string& name, int w, int h) {
     }
     if (zelmar::files::Replace(path, file)) std::abort();
     return path;
+}
+
+// The repetitions' fastest, reported beside their median and mean
+// (->ComputeStatistics("min", bench::Minimum)).
+inline double Minimum(const std::vector<double>& v) {
+    return *std::min_element(v.begin(), v.end());
 }
 
 inline double PeakRssKb() {
