@@ -74,12 +74,14 @@ enum class Fit {
 // The unread part of a block, from a pass's position in it.
 class Cursor {
   public:
-    Cursor(const Bytes& block, std::size_t at) : block_(&block), at_(at) {}
+    Cursor(const Bytes& block, std::size_t at) : Cursor(block.data(), block.size(), at) {}
+    Cursor(const std::uint8_t* block, std::size_t size, std::size_t at)
+        : block_(block), size_(size), at_(at) {}
 
-    std::size_t Unread() const { return block_->size() - at_; }
+    std::size_t Unread() const { return size_ - at_; }
     // An element that does not fit here never will: the next block starts here too.
     bool AtBlockStart() const { return at_ == 0; }
-    std::uint8_t operator[](std::size_t k) const { return (*block_)[at_ + k]; }
+    std::uint8_t operator[](std::size_t k) const { return block_[at_ + k]; }
     // True when `pattern` lies `offset` bytes on, within the unread part.
     template <std::size_t N>
     bool Starts(const std::uint8_t (&pattern)[N], std::size_t offset = 0) const {
@@ -95,7 +97,7 @@ class Cursor {
         if (length <= Unread()) return Fit::kFits;
         return AtBlockStart() ? Fit::kNoMatch : Fit::kDefer;
     }
-    Cursor After(std::size_t length) const { return Cursor(*block_, at_ + length); }
+    Cursor After(std::size_t length) const { return Cursor(block_, size_, at_ + length); }
     // Appends the next `length` bytes to `out`; returns `length`.
     std::size_t CopyTo(Bytes& out, std::size_t length) const;
     // How many of the next bytes, at most `most`, are neither `a` nor `b`.
@@ -112,7 +114,8 @@ class Cursor {
     }
 
   private:
-    const Bytes* block_;
+    const std::uint8_t* block_;
+    std::size_t size_;
     std::size_t at_;
 };
 
@@ -136,6 +139,30 @@ class PassRules {
 // to `out` in pieces of about a block, however much it grows.
 Flow RunPass(ScratchFile& input, std::uint64_t length, std::size_t blockSize, PassRules& rules,
              BlockSink& out);
+
+// Runs `rules` over an input that arrives in pieces, in the very blocks that
+// RunPass would read from the whole of it: a block is worked through once all
+// of it has come, the last ones when the input has ended. So a pass can take
+// the output of the one before without a scratch file between them; what waits
+// for a block is at most about two blocks.
+class StreamedPass final : public BlockSink {
+  public:
+    StreamedPass(std::size_t blockSize, PassRules& rules, BlockSink& out);
+    // More input.
+    Flow Put(const std::uint8_t* data, std::size_t size) override;
+    // The input has ended: the rest of it is worked through.
+    Flow Finish();
+
+  private:
+    Flow Work(std::size_t blockSize);
+
+    std::size_t blockSize_;
+    PassRules& rules_;
+    BlockSink& out_;
+    Bytes input_;  // what has come and is not consumed, from start_
+    std::size_t start_ = 0;
+    Bytes produced_;
+};
 
 // Sends the first `length` bytes of `input` to `out` unchanged, a block at a time.
 Flow CopyBlocks(ScratchFile& input, std::uint64_t length, std::size_t blockSize, BlockSink& out);

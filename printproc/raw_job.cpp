@@ -176,25 +176,24 @@ JobKind RawJob::Decide(const MarkerSearch& marker) {
     return parts_.control.GoOn() ? JobKind::kRework : JobKind::kCancelled;
 }
 
-// The passes go from one scratch file to the other: what each reads is what
-// the one before wrote, so no copy between them is needed.
+// The barcode pass hands its output straight to the widening pass, which
+// works through it in the blocks it would read from a scratch file; only the
+// widened data goes into one (B) for the tail trim and the final pass.
 Flow RawJob::Rework(std::uint64_t length, BlockSink& printer) {
-    ScratchFile& a = parts_.scratch.FileA();
     ScratchFile& b = parts_.scratch.FileB();
-    BarcodePass barcodes;
-    ScratchSink barcoded(b);
-    if (const Flow flow = RunPass(a, length, blockSize_, barcodes, barcoded); flow != Flow::kGoOn)
-        return flow;
     WideningPass widening;
-    ScratchSink widened(a);
-    if (const Flow flow = RunPass(b, barcoded.Length(), blockSize_, widening, widened);
+    ScratchSink widened(b);
+    StreamedPass widen(blockSize_, widening, widened);
+    BarcodePass barcodes;
+    if (const Flow flow = RunPass(parts_.scratch.FileA(), length, blockSize_, barcodes, widen);
         flow != Flow::kGoOn)
         return flow;
+    if (const Flow flow = widen.Finish(); flow != Flow::kGoOn) return flow;
     std::uint64_t trimmed = widened.Length();
-    if (const Flow flow = TrimTail(a, trimmed); flow != Flow::kGoOn) return flow;
+    if (const Flow flow = TrimTail(b, trimmed); flow != Flow::kGoOn) return flow;
     FinalPass final(parts_.translator);
     PausingSink checked(printer, parts_.control);
-    return RunPass(a, trimmed, blockSize_, final, checked);
+    return RunPass(b, trimmed, blockSize_, final, checked);
 }
 
 Flow RawJob::TrimTail(ScratchFile& file, std::uint64_t& length) {

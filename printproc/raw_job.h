@@ -1,7 +1,7 @@
 // The RAW job path: PrintDocumentOnPrintProcessor for a RAW job. The job's
 // data is copied into scratch file A; a job that begins with the driver's
-// start-of-document marker is reworked (barcodes into B, widening back into
-// A, tail trim, final pass to the printer), any other job goes
+// start-of-document marker is reworked (barcodes, then widening straight on
+// into B, tail trim, final pass to the printer), any other job goes
 // to the printer unchanged. Every part is the job's own, so that jobs can run
 // at the same time without sharing a file, a buffer or a wait.
 #pragma once
