@@ -46,9 +46,12 @@ inline std::string NoiseBmp(const std::string& name, int w, int h) {
 }
 
 // The repetitions' fastest, reported beside their median and mean
-// (->ComputeStatistics("min", bench::Minimum)).
+// (->Apply(bench::Fastest)).
 inline double Minimum(const std::vector<double>& v) {
     return *std::min_element(v.begin(), v.end());
+}
+inline void Fastest(benchmark::internal::Benchmark* b) {
+    b->ComputeStatistics("min", Minimum);
 }
 
 inline double PeakRssKb() {

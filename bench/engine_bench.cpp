@@ -59,13 +59,13 @@ BENCHMARK_TEMPLATE(PrepareLargest, 0)
     ->Name("None")
     ->Arg(0)
     ->Arg(1)
-    ->ComputeStatistics("min", bench::Minimum)
+    ->Apply(bench::Fastest)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_TEMPLATE(PrepareLargest, 1)
     ->Name("ErrorDiffusion")
     ->Arg(0)
     ->Arg(1)
-    ->ComputeStatistics("min", bench::Minimum)
+    ->Apply(bench::Fastest)
     ->Unit(benchmark::kMillisecond);
 
 // A whole FileUpload: two 576 x 200 logos prepared, packed and written.
@@ -84,7 +84,7 @@ BENCHMARK(FileUploadTwoLogos)
     ->ArgName("mode")
     ->Arg(0)
     ->Arg(1)
-    ->ComputeStatistics("min", bench::Minimum)
+    ->Apply(bench::Fastest)
     ->Unit(benchmark::kMillisecond);
 
 // Grey levels of every stored row, the reader's tables built each time.
@@ -105,7 +105,7 @@ void StageGrey(benchmark::State& state) {
     }
     PerPixel(state);
 }
-BENCHMARK(StageGrey)->ComputeStatistics("min", bench::Minimum)->Unit(benchmark::kMicrosecond);
+BENCHMARK(StageGrey)->Apply(bench::Fastest)->Unit(benchmark::kMicrosecond);
 
 // One operation again and again on a record that holds the largest source.
 template <typename Operation>
@@ -121,13 +121,13 @@ void StageNone(benchmark::State& state) {
     zelmar::CLogoBitmap b;
     OnLoadedRecord(state, b, [&b] { return b.ToneNone(5); });
 }
-BENCHMARK(StageNone)->ComputeStatistics("min", bench::Minimum)->Unit(benchmark::kMicrosecond);
+BENCHMARK(StageNone)->Apply(bench::Fastest)->Unit(benchmark::kMicrosecond);
 
 void StageDiffusion(benchmark::State& state) {
     zelmar::CLogoBitmap b;
     OnLoadedRecord(state, b, [&b] { return b.ToneDiffuse(5); });
 }
-BENCHMARK(StageDiffusion)->ComputeStatistics("min", bench::Minimum)->Unit(benchmark::kMicrosecond);
+BENCHMARK(StageDiffusion)->Apply(bench::Fastest)->Unit(benchmark::kMicrosecond);
 
 // Turning, the rotation file included.
 void StageTurn(benchmark::State& state) {
@@ -139,7 +139,7 @@ BENCHMARK(StageTurn)
     ->ArgName("rotation")
     ->Arg(0)
     ->Arg(1)
-    ->ComputeStatistics("min", bench::Minimum)
+    ->Apply(bench::Fastest)
     ->Unit(benchmark::kMicrosecond);
 
 // Packing the turned dots, the turned file's header read.
@@ -152,7 +152,7 @@ void StagePack(benchmark::State& state) {
         return b.PackTurned(turned);
     });
 }
-BENCHMARK(StagePack)->ComputeStatistics("min", bench::Minimum)->Unit(benchmark::kMicrosecond);
+BENCHMARK(StagePack)->Apply(bench::Fastest)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

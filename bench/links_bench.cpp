@@ -33,6 +33,18 @@ std::string Environment(const char* name) {
     return value ? value : "";
 }
 
+// The stand-in's TCP address and port, from ZELMAR_BENCH_TCP; false when it is not set.
+bool StandinTcp(benchmark::State& state, std::string& address, std::string& port) {
+    const std::string tcp = Environment("ZELMAR_BENCH_TCP");
+    if (tcp.empty()) {
+        state.SkipWithError("ZELMAR_BENCH_TCP is not set");
+        return false;
+    }
+    address = tcp.substr(0, tcp.rfind(':'));
+    port = tcp.substr(tcp.rfind(':') + 1);
+    return true;
+}
+
 // The platform's clock, counting the time spent in the waits it is asked for.
 class CountingClock final : public zelmar::links::Clock {
   public:
@@ -92,28 +104,24 @@ void TimeUploads(benchmark::State& state, Run run, Seconds settle = Seconds{0}) 
 }
 
 void TcpUpload(benchmark::State& state) {
-    const std::string tcp = Environment("ZELMAR_BENCH_TCP");
-    if (tcp.empty()) return state.SkipWithError("ZELMAR_BENCH_TCP is not set");
-    const zelmar::TcpTarget target{tcp.substr(0, tcp.rfind(':')), tcp.substr(tcp.rfind(':') + 1)};
+    zelmar::TcpTarget target;
+    if (!StandinTcp(state, target.ipAddress, target.portNumber)) return;
     TimeUploads(state, [&target](const zelmar::DeviceContext& context, const std::string& list) {
         return zelmar::UploadTCPIP(context, 0, target, list, {}, nullptr);
     });
 }
-BENCHMARK(TcpUpload)
-    ->UseManualTime()
-    ->ComputeStatistics("min", bench::Minimum)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(TcpUpload)->UseManualTime()->Apply(bench::Fastest)->Unit(benchmark::kMillisecond);
 
 // As many one-byte sends as the upload makes, on a socket opened as the TCP
 // link opens its own (non-blocking, no options), waiting by poll only when
 // the socket is full.
 void BareSends(benchmark::State& state) {
-    const std::string tcp = Environment("ZELMAR_BENCH_TCP");
-    if (tcp.empty()) return state.SkipWithError("ZELMAR_BENCH_TCP is not set");
+    std::string host, port;
+    if (!StandinTcp(state, host, port)) return;
     sockaddr_in address{};
     address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(std::stoi(tcp.substr(tcp.rfind(':') + 1))));
-    inet_pton(AF_INET, tcp.substr(0, tcp.rfind(':')).c_str(), &address.sin_addr);
+    address.sin_port = htons(static_cast<std::uint16_t>(std::stoi(port)));
+    inet_pton(AF_INET, host.c_str(), &address.sin_addr);
     const std::size_t count = UploadBytes();
     const unsigned char byte = 0;  // NUL bytes, which the stand-in skips
     for (auto _ : state) {
@@ -136,10 +144,7 @@ void BareSends(benchmark::State& state) {
     }
     state.counters["bytes"] = static_cast<double>(count);
 }
-BENCHMARK(BareSends)
-    ->UseManualTime()
-    ->ComputeStatistics("min", bench::Minimum)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BareSends)->UseManualTime()->Apply(bench::Fastest)->Unit(benchmark::kMillisecond);
 
 // The serial link on the stand-in's line, at the rate of the argument's code
 // (6: 9600, 10: 115200). The wire's own time is reported beside it.
@@ -165,7 +170,7 @@ BENCHMARK(PtyUpload)
     ->Arg(6)
     ->Arg(10)
     ->UseManualTime()
-    ->ComputeStatistics("min", bench::Minimum)
+    ->Apply(bench::Fastest)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

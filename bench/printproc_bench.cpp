@@ -164,27 +164,6 @@ void RunJob(benchmark::State& state, const std::string& job) {
     Report(state, job);
 }
 
-void Receipt(benchmark::State& state) {
-    RunJob(state, ReceiptJob(static_cast<std::size_t>(state.range(0))));
-}
-BENCHMARK(Receipt)
-    ->ArgName("MB")
-    ->Arg(5)
-    ->Arg(50)
-    ->UseRealTime()
-    ->ComputeStatistics("min", bench::Minimum)
-    ->Unit(benchmark::kMillisecond);
-
-void Logo(benchmark::State& state) {
-    RunJob(state, LogoJob(static_cast<std::size_t>(state.range(0))));
-}
-BENCHMARK(Logo)
-    ->ArgName("MB")
-    ->Arg(1)
-    ->UseRealTime()
-    ->ComputeStatistics("min", bench::Minimum)
-    ->Unit(benchmark::kMillisecond);
-
 // `cat JOB > OUT`, the process started and waited for each time.
 void Cat(benchmark::State& state, const std::string& job) {
     const std::string out = bench::WorkDir() + "/cat.out";
@@ -204,26 +183,28 @@ void Cat(benchmark::State& state, const std::string& job) {
     Report(state, job);
 }
 
-void CatReceipt(benchmark::State& state) {
-    Cat(state, ReceiptJob(static_cast<std::size_t>(state.range(0))));
+// A job of the argument's size, through `run`.
+template <std::string (*kJob)(std::size_t), void (*kRun)(benchmark::State&, const std::string&)>
+void Measure(benchmark::State& state) {
+    kRun(state, kJob(static_cast<std::size_t>(state.range(0))));
 }
-BENCHMARK(CatReceipt)
-    ->ArgName("MB")
+
+void InWallTime(benchmark::internal::Benchmark* b) {
+    b->ArgName("MB")->UseRealTime()->Apply(bench::Fastest)->Unit(benchmark::kMillisecond);
+}
+
+BENCHMARK_TEMPLATE(Measure, ReceiptJob, RunJob)
+    ->Name("Receipt")
     ->Arg(5)
     ->Arg(50)
-    ->UseRealTime()
-    ->ComputeStatistics("min", bench::Minimum)
-    ->Unit(benchmark::kMillisecond);
-
-void CatLogo(benchmark::State& state) {
-    Cat(state, LogoJob(static_cast<std::size_t>(state.range(0))));
-}
-BENCHMARK(CatLogo)
-    ->ArgName("MB")
-    ->Arg(1)
-    ->UseRealTime()
-    ->ComputeStatistics("min", bench::Minimum)
-    ->Unit(benchmark::kMillisecond);
+    ->Apply(InWallTime);
+BENCHMARK_TEMPLATE(Measure, LogoJob, RunJob)->Name("Logo")->Arg(1)->Apply(InWallTime);
+BENCHMARK_TEMPLATE(Measure, ReceiptJob, Cat)
+    ->Name("CatReceipt")
+    ->Arg(5)
+    ->Arg(50)
+    ->Apply(InWallTime);
+BENCHMARK_TEMPLATE(Measure, LogoJob, Cat)->Name("CatLogo")->Arg(1)->Apply(InWallTime);
 
 }  // namespace
 
