@@ -1,4 +1,4 @@
-; setup.exe: Orvenna, the Zelmar control and the Tivrap print processor on a
+; OrvennaSetup.exe: Orvenna, the Zelmar control and the Tivrap print processor on a
 ; shop's computer, and off it again. setup/CMakeLists.txt builds it:
 ;   makensis -DARCH=x86|x64 -DVERSION=1.0.0.1 -DPUBLISHER=... -DORVENNA=... -DZELMAR_OCX=...
 ;            -DTIVRAP=... -DHELPER=... -DREADME=... -DTHERMAL_INI=... -DOUTFILE=...
@@ -22,7 +22,7 @@ Unicode true
 !else if /FileExists "${TIVRAP_X64}"
     !define HAS_TIVRAP_X64
 !else
-    !warning "no x64 Tivrap.dll (${TIVRAP_X64}): this setup stops on 64-bit Windows"
+    !echo "no x64 Tivrap.dll (${TIVRAP_X64}): this setup stops on 64-bit Windows"
 !endif
 
 !include MUI2.nsh
@@ -258,6 +258,8 @@ Section "-Print processor" SecProcessor
         SetOutPath "$ProcessorDir"
         File "/oname=Thermal.ini" "${THERMAL_INI}"
         WriteRegDWORD HKLM "${APP_KEY}" "SampleThermalIni" 1
+    ${ElseIfNot} ${FileExists} "$ProcessorDir\Thermal.ini"
+        DeleteRegValue HKLM "${APP_KEY}" "SampleThermalIni"  ; the sample has gone
     ${EndIf}
 SectionEnd
 
@@ -314,19 +316,6 @@ Function .onInstFailed
     ${EndIf}
 FunctionEnd
 
-Function un.onInit
-    ReadRegDWORD $0 HKLM "${APP_KEY}" "Language"
-    ${IfThen} $0 != "" ${|} StrCpy $LANGUAGE $0 ${|}
-    InitPluginsDir
-    File "/oname=$PLUGINSDIR\tivrap-setup.exe" "${HELPER}"
-    ${GetParameters} $R0
-    ClearErrors
-    ${GetOptions} $R0 "/REMOVESETTINGS" $1
-    ${IfNot} ${Errors}
-        !insertmacro SelectSection ${SecUnSettings}
-    ${EndIf}
-FunctionEnd
-
 Section "-un.Program"
     UnRegDLL "$INSTDIR\Zelmar.ocx"
     Delete "$INSTDIR\Orvenna.exe"
@@ -363,6 +352,19 @@ Section /o "un.$(SettingsSection)" SecUnSettings
     ${EndIf}
     DeleteRegKey HKLM "${APP_KEY}"
 SectionEnd
+
+Function un.onInit
+    ReadRegDWORD $0 HKLM "${APP_KEY}" "Language"
+    ${IfThen} $0 != "" ${|} StrCpy $LANGUAGE $0 ${|}
+    InitPluginsDir
+    File "/oname=$PLUGINSDIR\tivrap-setup.exe" "${HELPER}"
+    ${GetParameters} $R0
+    ClearErrors
+    ${GetOptions} $R0 "/REMOVESETTINGS" $1
+    ${IfNot} ${Errors}
+        !insertmacro SelectSection ${SecUnSettings}
+    ${EndIf}
+FunctionEnd
 
 Section "-un.Folder"
     SetOutPath "$TEMP"

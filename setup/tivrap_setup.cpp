@@ -34,21 +34,31 @@ std::optional<std::wstring> SpoolerEnvironment() {
     SYSTEM_INFO info{};
     GetNativeSystemInfo(&info);
     switch (info.wProcessorArchitecture) {
-        case PROCESSOR_ARCHITECTURE_AMD64: return L"Windows x64";
-        case PROCESSOR_ARCHITECTURE_INTEL: return L"Windows NT x86";
-        default: return std::nullopt;
+        case PROCESSOR_ARCHITECTURE_AMD64:
+            return L"Windows x64";
+        case PROCESSOR_ARCHITECTURE_INTEL:
+            return L"Windows NT x86";
+        default:
+            return std::nullopt;
     }
 }
 
-std::vector<PRINTER_INFO_2W> Queues(std::vector<BYTE>& buffer) {
+// The local queues that print through Tivrap.
+std::vector<std::string> QueuesUsingTivrap() {
     DWORD needed = 0, count = 0;
     EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &count);
-    buffer.resize(needed);
+    std::vector<BYTE> buffer(needed);
+    std::vector<std::string> names;
     if (needed == 0 ||
         !EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &needed, &count))
-        return {};
+        return names;
     const auto* queues = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
-    return {queues, queues + count};
+    for (DWORD i = 0; i < count; ++i) {
+        const wchar_t* processor = queues[i].pPrintProcessor;
+        if (processor && lstrcmpiW(processor, kProcessor) == 0)
+            names.push_back(orvenna::Utf8(queues[i].pPrinterName));
+    }
+    return names;
 }
 
 // The installed queues whose names the application looks for, in either
@@ -66,19 +76,14 @@ std::vector<std::string> ApplicationQueues() {
 }
 
 int PrintDirectory(const std::wstring& environment) {
-    std::vector<wchar_t> directory(MAX_PATH);
+    auto* name = const_cast<LPWSTR>(environment.c_str());
     DWORD needed = 0;
-    auto bytes = [&] { return static_cast<DWORD>(directory.size() * sizeof(wchar_t)); };
-    if (!GetPrintProcessorDirectoryW(nullptr, const_cast<LPWSTR>(environment.c_str()), 1,
-                                     reinterpret_cast<BYTE*>(directory.data()), bytes(),
-                                     &needed)) {
-        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return Failed("GetPrintProcessorDirectory");
-        directory.resize(needed / sizeof(wchar_t) + 1);
-        if (!GetPrintProcessorDirectoryW(nullptr, const_cast<LPWSTR>(environment.c_str()), 1,
-                                         reinterpret_cast<BYTE*>(directory.data()), bytes(),
-                                         &needed))
-            return Failed("GetPrintProcessorDirectory");
-    }
+    GetPrintProcessorDirectoryW(nullptr, name, 1, nullptr, 0, &needed);
+    std::vector<wchar_t> directory(needed / sizeof(wchar_t) + 1);
+    if (needed == 0 ||
+        !GetPrintProcessorDirectoryW(nullptr, name, 1, reinterpret_cast<BYTE*>(directory.data()),
+                                     needed, &needed))
+        return Failed("GetPrintProcessorDirectory");
     std::printf("%s\n", orvenna::Utf8(directory.data()).c_str());
     return kDone;
 }
@@ -93,13 +98,15 @@ int AddProcessor(const std::wstring& environment) {
 }
 
 int PrintQueues() {
-    for (const std::string& queue : ApplicationQueues()) std::printf("%s\n", queue.c_str());
+    for (const std::string& queue : ApplicationQueues())
+        std::printf("%s\n", queue.c_str());
     return kDone;
 }
 
 int UseProcessor(const std::wstring& queue) {
     bool known = false;
-    for (const std::string& name : ApplicationQueues()) known = known || orvenna::Wide(name) == queue;
+    for (const std::string& name : ApplicationQueues())
+        known = known || orvenna::Wide(name) == queue;
     if (!known) {
         std::fprintf(stderr, "tivrap-setup: \"%s\" is no queue of the printer's driver\n",
                      orvenna::Utf8(queue).c_str());
@@ -125,14 +132,10 @@ int UseProcessor(const std::wstring& queue) {
 // Removed only when no queue prints through it any more; those that still do
 // are named, and the print processor stays.
 int RemoveProcessor(const std::wstring& environment) {
-    std::vector<BYTE> buffer;
-    bool used = false;
-    for (const PRINTER_INFO_2W& queue : Queues(buffer)) {
-        if (!queue.pPrintProcessor || lstrcmpiW(queue.pPrintProcessor, kProcessor) != 0) continue;
-        std::printf("%s\n", orvenna::Utf8(queue.pPrinterName).c_str());
-        used = true;
-    }
-    if (used) return kInUse;
+    const std::vector<std::string> users = QueuesUsingTivrap();
+    for (const std::string& queue : users)
+        std::printf("%s\n", queue.c_str());
+    if (!users.empty()) return kInUse;
     if (DeletePrintProcessorW(nullptr, const_cast<LPWSTR>(environment.c_str()),
                               const_cast<LPWSTR>(kProcessor)))
         return kDone;
