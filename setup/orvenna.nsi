@@ -312,6 +312,7 @@ Function .onInstFailed
         Delete "$INSTDIR\Orvenna.exe"
         Delete "$INSTDIR\README.md"
         Delete /REBOOTOK "$INSTDIR\Zelmar.ocx"
+        SetOutPath "$TEMP"  ; no process may stand in a folder that goes
         RMDir "$INSTDIR"
     ${EndIf}
 FunctionEnd

@@ -75,6 +75,20 @@ std::vector<std::string> ApplicationQueues() {
     return queues;
 }
 
+bool Listed(const std::wstring& environment) {
+    auto* name = const_cast<LPWSTR>(environment.c_str());
+    DWORD needed = 0, count = 0;
+    EnumPrintProcessorsW(nullptr, name, 1, nullptr, 0, &needed, &count);
+    std::vector<BYTE> buffer(needed);
+    if (needed == 0 ||
+        !EnumPrintProcessorsW(nullptr, name, 1, buffer.data(), needed, &needed, &count))
+        return false;
+    const auto* processors = reinterpret_cast<const PRINTPROCESSOR_INFO_1W*>(buffer.data());
+    for (DWORD i = 0; i < count; ++i)
+        if (lstrcmpiW(processors[i].pName, kProcessor) == 0) return true;
+    return false;
+}
+
 int PrintDirectory(const std::wstring& environment) {
     auto* name = const_cast<LPWSTR>(environment.c_str());
     DWORD needed = 0;
@@ -136,11 +150,19 @@ int RemoveProcessor(const std::wstring& environment) {
     for (const std::string& queue : users)
         std::printf("%s\n", queue.c_str());
     if (!users.empty()) return kInUse;
-    if (DeletePrintProcessorW(nullptr, const_cast<LPWSTR>(environment.c_str()),
-                              const_cast<LPWSTR>(kProcessor)))
-        return kDone;
-    if (GetLastError() == ERROR_UNKNOWN_PRINTPROCESSOR) return kDone;
-    return Failed("DeletePrintProcessor");
+    if (!DeletePrintProcessorW(nullptr, const_cast<LPWSTR>(environment.c_str()),
+                               const_cast<LPWSTR>(kProcessor)) &&
+        GetLastError() != ERROR_UNKNOWN_PRINTPROCESSOR)
+        return Failed("DeletePrintProcessor");
+    // Wine's spooler answers the call without removing anything; its list is
+    // the spooler's registry key, so the registration goes from there.
+    if (Listed(environment)) {
+        const std::wstring key = L"SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\" +
+                                 environment + L"\\Print Processors\\" + kProcessor;
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.c_str());
+        if (Listed(environment)) return Failed("DeletePrintProcessor", ERROR_ACCESS_DENIED);
+    }
+    return kDone;
 }
 
 int Usage() {

@@ -18,11 +18,12 @@ if [ -n "${SETUP_JOURNEY_NAMESPACE:-}" ]; then
 else
     chmod a-w "$work/read-only"
 fi
-export SETUP_READ_ONLY_DIR=$work/read-only SETUP_WORK_DIR=$work/files KOREAN_LOCPATH
+export SETUP_READ_ONLY_DIR=$work/read-only SETUP_WORK_DIR=$work/files
 
 trap stop_wineserver EXIT
 start_wineserver </dev/null >/dev/null 2>&1
-"$WINE" "$program" --gtest_brief=1
+"$WINE" "$program" --gtest_brief=1 --gtest_filter=-*Korean*
+LOCPATH=$KOREAN_LOCPATH LANG=ko_KR.UTF-8 "$WINE" "$program" --gtest_brief=1 --gtest_filter=*Korean*
 stop_wineserver
 "$WINESERVER" -w
 rm -rf "$WINEPREFIX"
