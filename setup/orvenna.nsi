@@ -84,7 +84,7 @@ Page custom QueuePage QueuePageLeave
     Pop $1
 !macroend
 
-; Stops the installation with a message; .onInstFailed takes back what was done.
+; Stops the installation with a message; .onInstFailed takes back what it can.
 !macro Fail MESSAGE
     DetailPrint "${MESSAGE}"
     MessageBox MB_OK|MB_ICONSTOP "${MESSAGE}" /SD IDOK
@@ -295,26 +295,25 @@ Section "-Shortcuts and uninstaller" SecFinish
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
 
-; A failed installation takes back what this run registered; a first
-; installation also takes its files away. Settings are never touched.
+; A failed first installation takes back what it registered and its files;
+; after a failed upgrade the earlier installation stays, with its uninstaller.
+; Settings are never touched.
 Function .onInstFailed
+    ${IfThen} $Upgrade == 1 ${|} Return ${|}
     ${If} $Registered == 1
         UnRegDLL "$INSTDIR\Zelmar.ocx"
     ${EndIf}
     ${If} $ProcessorAdded == 1
-    ${AndIf} $Upgrade != 1
         !insertmacro Helper "remove"
         ${If} $0 == 0
             Delete /REBOOTOK "$ProcessorDir\Tivrap.dll"
         ${EndIf}
     ${EndIf}
-    ${If} $Upgrade != 1
-        Delete "$INSTDIR\Orvenna.exe"
-        Delete "$INSTDIR\README.md"
-        Delete /REBOOTOK "$INSTDIR\Zelmar.ocx"
-        SetOutPath "$TEMP"  ; no process may stand in a folder that goes
-        RMDir "$INSTDIR"
-    ${EndIf}
+    Delete "$INSTDIR\Orvenna.exe"
+    Delete "$INSTDIR\README.md"
+    Delete /REBOOTOK "$INSTDIR\Zelmar.ocx"
+    SetOutPath "$TEMP"  ; no process may stand in a folder that goes
+    RMDir "$INSTDIR"
 FunctionEnd
 
 Section "-un.Program"
