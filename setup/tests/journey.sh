@@ -11,6 +11,7 @@ if [ "$(id -u)" -eq 0 ] && [ -z "${SETUP_JOURNEY_NAMESPACE:-}" ]; then
 fi
 . "$source/scripts/lib.sh"
 export WINEPREFIX=$work/prefix
+[ ! -d "$WINEPREFIX" ] || stop_wineserver  # one an interrupted run left
 rm -rf "$work"
 mkdir -p "$work/read-only" "$work/files"
 if [ -n "${SETUP_JOURNEY_NAMESPACE:-}" ]; then
