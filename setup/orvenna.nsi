@@ -38,6 +38,7 @@ Unicode true
 !define FAILED 2  ; the exit code of every failure
 
 Name "${PRODUCT}"
+BrandingText "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
 InstallDir "${PROGRAM_FILES}\${PRODUCT}"
 InstallDirRegKey HKLM "${APP_KEY}" "InstallDir"
