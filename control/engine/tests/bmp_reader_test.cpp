@@ -121,8 +121,37 @@ INSTANTIATE_TEST_SUITE_P(
                       return Patched(kGood, 26, {2, 0});
                   },
                   BmpError::kUnsupportedDepth},
-        Malformed{"Rle8", [] { return Patched(MakeBmp(Layout(8)), 30, {1}); },
+        Malformed{"Rle8On4Bits", [] { return Patched(MakeBmp(Layout(4)), 30, {1}); },
                   BmpError::kUnsupportedCompression},
+        Malformed{"Rle4On8Bits", [] { return Patched(MakeBmp(Layout(8)), 30, {2}); },
+                  BmpError::kUnsupportedCompression},
+        Malformed{"TopDownRunLength",
+                  [] {
+                      BmpLayout s = Layout(8);
+                      s.topDown = true;
+                      s.compression = 1;
+                      s.stored = Bytes{0, 1};
+                      return MakeBmp(s);
+                  },
+                  BmpError::kTopDownRunLength},
+        Malformed{"AlphaBitfieldsOn16", [] { return Patched(MakeBmp(Layout(16)), 30, {6}); },
+                  BmpError::kUnsupportedCompression},
+        Malformed{"AlphaOverlapsColour",
+                  [] {
+                      BmpLayout s = Layout(32);
+                      s.infoSize = 124;
+                      s.alphaMask = 0xFF800000;  // takes the top bit of red
+                      return MakeBmp(s);
+                  },
+                  BmpError::kBadMasks},
+        Malformed{"GappedAlpha",
+                  [] {
+                      BmpLayout s = Layout(32);
+                      s.infoSize = 108;
+                      s.alphaMask = 0xF1000000;
+                      return MakeBmp(s);
+                  },
+                  BmpError::kBadMasks},
         Malformed{"Jpeg", [] { return Patched(kGood, 30, {4}); },
                   BmpError::kUnsupportedCompression},
         Malformed{"BitfieldsOn24", [] { return Patched(kGood, 30, {3}); },
