@@ -173,8 +173,7 @@ int RunImport(const Command& command, const std::vector<std::string>& args, std:
         return kFailed;
     }
     if (const files::FileError e = files::Replace(target, ImportedBmp(picture, size))) {
-        err << "zelmar import: " << target << ": cannot be written: " << files::Describe(e)
-            << '\n';
+        err << "zelmar import: " << target << ": cannot be written: " << files::Describe(e) << '\n';
         return kFailed;
     }
     out << target << ": " << size.width << " x " << size.height << " pixels, 24 bits\n";

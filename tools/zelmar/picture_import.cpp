@@ -85,7 +85,8 @@ PictureSize FittedSize(PictureSize picture, std::int32_t width) {
     if (w <= maxW && h <= maxH) return picture;
     // The side that reaches its limit first sets the scale; the other rounds.
     if (maxW * h <= maxH * w) {
-        return {width, static_cast<std::int32_t>(std::max<std::int64_t>(1, (h * maxW + w / 2) / w))};
+        return {width,
+                static_cast<std::int32_t>(std::max<std::int64_t>(1, (h * maxW + w / 2) / w))};
     }
     return {static_cast<std::int32_t>(std::max<std::int64_t>(1, (w * maxH + h / 2) / h)),
             kMaxSourceHeight};
