@@ -174,4 +174,21 @@ bool DotAt(const Bytes& file, int x, int y) {
     return (file.at(at) >> (7 - x % 8)) & 1;
 }
 
+std::vector<std::uint32_t> TrueColours(const Bytes& file) {
+    const int width = static_cast<int>(Get32(file, 18));
+    const int height = static_cast<int>(Get32(file, 22));
+    const std::uint32_t offset = Get32(file, 10);
+    const std::size_t stride = (3 * static_cast<std::size_t>(width) + 3) & ~std::size_t{3};
+    std::vector<std::uint32_t> colours;
+    for (int y = 0; y < height; ++y) {
+        const std::size_t row = offset + stride * static_cast<std::size_t>(height - 1 - y);
+        for (int x = 0; x < width; ++x) {
+            const std::size_t at = row + 3 * static_cast<std::size_t>(x);
+            colours.push_back(std::uint32_t{file.at(at + 2)} << 16 |
+                              std::uint32_t{file.at(at + 1)} << 8 | file.at(at));
+        }
+    }
+    return colours;
+}
+
 }  // namespace zelmar::test

@@ -64,4 +64,7 @@ bool FileExists(const std::string& path);
 // true for a dot (colour 1).
 bool DotAt(const Bytes& oneBitFile, int x, int y);
 
+// Every pixel of a 24-bit file as 0xRRGGBB, row by row from the top.
+std::vector<std::uint32_t> TrueColours(const Bytes& file);
+
 }  // namespace zelmar::test
