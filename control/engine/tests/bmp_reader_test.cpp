@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "bmp_builder.h"
 
 namespace zelmar {
@@ -426,51 +428,39 @@ TEST(RunLength, DataThatLeavesThePictureIsRefusedWithItsPlace) {
 struct AlphaCase {
     const char* name;
     std::uint32_t infoSize, compression, alphaMask;
-    std::uint32_t pixels[4];
-    std::uint32_t expected[4];  // 0xRRGGBB as decoded
+    std::array<std::uint32_t, 4> pixels;
+    std::array<std::uint32_t, 4> expected;  // 0xRRGGBB as decoded
 };
+
+// Opaque black, transparent black, half-transparent black and red.
+constexpr std::array<std::uint32_t, 4> kMixed = {0xFF000000, 0x00000000, 0x80000000, 0x80FF0000};
+constexpr std::array<std::uint32_t, 4> kMixedOnWhite = {0x000000, 0xFFFFFF, 0x7F7F7F, 0xFF7F7F};
 
 TEST(Transparency, PicturesWithAlphaAreLaidOnWhite) {
     const AlphaCase cases[] = {
-        // Opaque black, transparent black, half-transparent black and red.
-        {"V5",
-         124,
-         3,
-         0xFF000000,
-         {0xFF000000, 0x00000000, 0x80000000, 0x80FF0000},
-         {0x000000, 0xFFFFFF, 0x7F7F7F, 0xFF7F7F}},
-        {"V4WithoutBitFields",
-         108,
-         0,
-         0xFF000000,
-         {0xFF000000, 0x00000000, 0x80000000, 0x80FF0000},
-         {0x000000, 0xFFFFFF, 0x7F7F7F, 0xFF7F7F}},
-        {"AlphaBitFields",
-         40,
-         6,
-         0xFF000000,
-         {0xFF000000, 0x00000000, 0x80000000, 0x80FF0000},
-         {0x000000, 0xFFFFFF, 0x7F7F7F, 0xFF7F7F}},
+        {"V5", 124, 3, 0xFF000000, kMixed, kMixedOnWhite},
+        {"V4WithoutBitFields", 108, 0, 0xFF000000, kMixed, kMixedOnWhite},
+        {"AlphaBitFields", 40, 6, 0xFF000000, kMixed, kMixedOnWhite},
         // 8 of 15 is 136 of 255.
         {"FourBitAlpha",
          124,
          3,
          0xF0000000,
-         {0xF0000000, 0x00000000, 0x80000000, 0x80003400},
+         {0xF0000000, 0, 0x80000000, 0x80003400},
          {0x000000, 0xFFFFFF, 0x777777, 0x779377}},
         // Many writers leave the alpha at zero: such a file is opaque.
         {"AlphaZeroEverywhere",
          124,
          3,
          0xFF000000,
-         {0x00000000, 0x00123456, 0x00FFFFFF, 0},
+         {0, 0x00123456, 0x00FFFFFF, 0},
          {0x000000, 0x123456, 0xFFFFFF, 0x000000}},
         // No alpha mask: the fourth byte means nothing, as before.
         {"NoAlphaMask",
          124,
          3,
          0,
-         {0x00000000, 0x80123456, 0xFFFFFFFF, 0x01000000},
+         {0, 0x80123456, 0xFFFFFFFF, 0x01000000},
          {0x000000, 0x123456, 0xFFFFFF, 0x000000}},
     };
     for (const AlphaCase& c : cases) {

@@ -4,13 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
-#include "bmp_builder.h"
-#include "cli.h"
+#include "cli_fixture.h"
 #include "engine/bytes.h"
 #include "png_file.h"
-#include "work_dir.h"
 
 namespace zelmar::cli {
 namespace {
@@ -65,21 +61,14 @@ Bytes EncodePng(const PngSpec& s) {
     return out;
 }
 
-class ImportTest : public test::WorkDirTest {
+class ImportTest : public CliTest {
   protected:
-    int Run(std::vector<std::string> args) {
-        out_.str("");
-        err_.str("");
-        return cli::Run(args, out_, err_);
-    }
     std::string Save(const std::string& name, const PngSpec& spec) {
         const Bytes png = EncodePng(spec);
         EXPECT_FALSE(png.empty());
         test::WriteBytes(Path(name), png);
         return Path(name);
     }
-
-    std::ostringstream out_, err_;
 };
 
 PngSpec Spec(int colourType, int depth, Bytes row) {
@@ -147,8 +136,8 @@ TEST_F(ImportTest, EveryColourTypeAndDepthGivesItsColoursOnWhite) {
     };
     for (const ColourCase& c : cases) {
         const std::string png = Save(std::string(c.name) + ".png", c.spec);
-        ASSERT_EQ(Run({"import", png, Path("out.bmp")}), kOk) << c.name << ": " << err_.str();
-        EXPECT_EQ(out_.str(), Path("out.bmp") + ": 4 x 1 pixels, 24 bits\n") << c.name;
+        ASSERT_EQ(Run({"import", png, Path("out.bmp")}), kOk) << c.name << ": " << Err();
+        EXPECT_EQ(Out(), Path("out.bmp") + ": 4 x 1 pixels, 24 bits\n") << c.name;
         const Bytes bmp = test::ReadBytes(Path("out.bmp"));
         ASSERT_EQ(bmp.size(), 54u + 12u) << c.name;
         EXPECT_EQ(GetU16(&bmp[28]), 24) << c.name;
@@ -157,7 +146,7 @@ TEST_F(ImportTest, EveryColourTypeAndDepthGivesItsColoursOnWhite) {
 }
 
 // A black disc on a transparent picture of width x height.
-PngSpec Logo(int width, int height) {
+PngSpec DiscPng(int width, int height) {
     PngSpec s;
     s.width = width;
     s.height = height;
@@ -173,32 +162,33 @@ PngSpec Logo(int width, int height) {
 }
 
 TEST_F(ImportTest, FromATransparentPngLogoToThePrintedDots) {
-    const std::string png = Save("logo.png", Logo(800, 300));
+    const std::string png = Save("logo.png", DiscPng(800, 300));
     EXPECT_EQ(Run({"import", png, Path("logo.bmp")}), kFailed);
-    EXPECT_EQ(err_.str(), "zelmar import: " + png +
-                              ": the picture is 800 x 300 pixels, larger than the printable 616 x "
-                              "648; --fit scales it down to 576 dots across, --width N to N\n");
+    EXPECT_EQ(Err(), "zelmar import: " + png +
+                         ": the picture is 800 x 300 pixels, larger than the printable 616 x "
+                         "648; --fit scales it down to 576 dots across, --width N to N\n");
     EXPECT_FALSE(test::FileExists(Path("logo.bmp")));
 
-    ASSERT_EQ(Run({"import", png, Path("logo.bmp"), "--fit"}), kOk) << err_.str();
-    EXPECT_EQ(out_.str(), Path("logo.bmp") + ": 576 x 216 pixels, 24 bits\n");
-    ASSERT_EQ(Run({"preview", Path("logo.bmp")}), kOk) << err_.str();
+    ASSERT_EQ(Run({"import", png, Path("logo.bmp"), "--fit"}), kOk) << Err();
+    EXPECT_EQ(Out(), Path("logo.bmp") + ": 576 x 216 pixels, 24 bits\n");
+    ASSERT_EQ(Run({"preview", Path("logo.bmp")}), kOk) << Err();
     const Bytes dots = test::ReadBytes(Path("Temp.bmp"));
     EXPECT_FALSE(test::DotAt(dots, 0, 0));  // transparent: white paper
     EXPECT_FALSE(test::DotAt(dots, 575, 215));
     EXPECT_TRUE(test::DotAt(dots, 288, 108));   // the disc
     EXPECT_FALSE(test::DotAt(dots, 100, 108));  // beside it
 
-    ASSERT_EQ(Run({"import", png, Path("narrow.bmp"), "--width=384"}), kOk) << err_.str();
-    EXPECT_EQ(out_.str(), Path("narrow.bmp") + ": 384 x 144 pixels, 24 bits\n");
-    ASSERT_EQ(Run({"import", Save("tall.png", Logo(100, 1300)), Path("tall.bmp"), "--fit"}), kOk);
-    EXPECT_EQ(out_.str(), Path("tall.bmp") + ": 50 x 648 pixels, 24 bits\n");
+    ASSERT_EQ(Run({"import", png, Path("narrow.bmp"), "--width=384"}), kOk) << Err();
+    EXPECT_EQ(Out(), Path("narrow.bmp") + ": 384 x 144 pixels, 24 bits\n");
+    ASSERT_EQ(Run({"import", Save("tall.png", DiscPng(100, 1300)), Path("tall.bmp"), "--fit"}),
+              kOk);
+    EXPECT_EQ(Out(), Path("tall.bmp") + ": 50 x 648 pixels, 24 bits\n");
 }
 
 TEST_F(ImportTest, RefusalsSayWhy) {
-    const std::string png = Save("logo.png", Logo(8, 4));
+    const std::string png = Save("logo.png", DiscPng(8, 4));
     test::WriteBytes(Path("text.png"), Bytes{'h', 'e', 'l', 'l', 'o'});
-    Bytes cut = EncodePng(Logo(40, 40));
+    Bytes cut = EncodePng(DiscPng(40, 40));
     cut.resize(cut.size() - 20);
     test::WriteBytes(Path("cut.png"), cut);
     struct Case {
@@ -226,10 +216,10 @@ TEST_F(ImportTest, RefusalsSayWhy) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Run(c.args), c.code) << c.message;
-        EXPECT_NE(err_.str().find(c.message), std::string::npos) << err_.str();
+        EXPECT_NE(Err().find(c.message), std::string::npos) << Err();
         EXPECT_FALSE(test::FileExists(Path("o.bmp"))) << c.message;
     }
-    EXPECT_EQ(test::ReadBytes(png), EncodePng(Logo(8, 4)));  // the picture itself is kept
+    EXPECT_EQ(test::ReadBytes(png), EncodePng(DiscPng(8, 4)));  // the picture itself is kept
 }
 
 TEST(DecodePng, RefusesPicturesTooLargeToHoldBeforeReadingThem) {
