@@ -116,10 +116,6 @@ BmpError ReadMasks(const Bytes& head, std::uint32_t infoSize, BmpHeader& h) {
     return BmpError::kNone;
 }
 
-bool RunLength(const BmpHeader& h) {
-    return (h.compression == kBiRle8 && h.depth == 8) || (h.compression == kBiRle4 && h.depth == 4);
-}
-
 bool KnownCompression(const BmpHeader& h) {
     switch (h.compression) {
         case kBiRgb:
@@ -129,7 +125,7 @@ bool KnownCompression(const BmpHeader& h) {
         case kBiAlphaBitfields:
             return h.depth == 32;
         default:
-            return RunLength(h);
+            return RunLengthEncoded(h);
     }
 }
 
@@ -331,6 +327,10 @@ std::string Describe(BmpError error, const StreamPlace& place) {
     return text;
 }
 
+bool RunLengthEncoded(const BmpHeader& h) {
+    return (h.compression == kBiRle8 && h.depth == 8) || (h.compression == kBiRle4 && h.depth == 4);
+}
+
 std::uint8_t BitField::Extract(std::uint32_t pixel) const {
     if (bits == 0) return 0;
     std::uint64_t v = (pixel & mask) >> shift;
@@ -364,7 +364,7 @@ BmpError ParseBmpHeader(const Bytes& head, std::uint64_t fileSize, BmpHeader& h)
     if (!KnownDepth(h.depth, infoSize) || h.planes != 1) return BmpError::kUnsupportedDepth;
 
     if (!KnownCompression(h)) return BmpError::kUnsupportedCompression;
-    if (RunLength(h) && h.topDown) return BmpError::kTopDownRunLength;
+    if (RunLengthEncoded(h) && h.topDown) return BmpError::kTopDownRunLength;
     if (h.depth == 16 || h.depth == 32) {
         if (BmpError e = ReadMasks(head, infoSize, h); e != BmpError::kNone) return e;
     }
@@ -385,7 +385,7 @@ BmpError ParseBmpHeader(const Bytes& head, std::uint64_t fileSize, BmpHeader& h)
     }
     // Run-length data has no size of its own: its decoder checks each code.
     const std::uint64_t needed = std::uint64_t{h.dataOffset} + std::uint64_t{h.stride} * height;
-    if (!RunLength(h) && needed > fileSize) return BmpError::kTruncatedPixels;
+    if (!RunLengthEncoded(h) && needed > fileSize) return BmpError::kTruncatedPixels;
     return BmpError::kNone;
 }
 
@@ -402,7 +402,7 @@ BmpError DecodeBmp(const Bytes& file, BmpSource& out, StreamPlace* place) {
     }
 
     out.pixels.assign(std::size_t{h.stride} * static_cast<std::size_t>(h.height) + kPixelSlack, 0);
-    if (RunLength(h)) {
+    if (RunLengthEncoded(h)) {
         if (BmpError e = RunLengthDecoder(file, h, out.pixels).Run(place); e != BmpError::kNone) {
             out = BmpSource{};
             return e;

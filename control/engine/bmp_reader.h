@@ -86,6 +86,9 @@ inline std::uint8_t OnWhite(unsigned channel, unsigned a) {
 // the largest headers, bit fields and colour table end long before.
 constexpr std::uint32_t kMaxDataOffset = 64 * 1024;
 
+// Whether the pixel data is run-length encoded (RLE8 at 8 bits, RLE4 at 4).
+bool RunLengthEncoded(const BmpHeader& header);
+
 // Reads and checks the headers. `head` holds at least the first bytes of the
 // file (the headers and colour table when there is one); `fileSize` is the
 // whole file's length, against which the rows are checked.

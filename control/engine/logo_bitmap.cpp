@@ -65,8 +65,13 @@ SourceError FitsTheRasters(const BmpHeader& header) {
 }
 
 SourceError CheckSource(const std::string& path) {
+    BmpHeader header;
+    SourceError error = ReadBmpInfo(path, header);
+    if (!error) error = FitsTheRasters(header);
+    // Run-length data is judged only by decoding it.
     BmpSource source;
-    return ReadSource(path, source);
+    if (!error && RunLengthEncoded(header)) error = ReadSource(path, source);
+    return error;
 }
 
 SourceError ReadBmpInfo(const std::string& path, BmpHeader& header) {

@@ -183,8 +183,8 @@ inline int32_t PaddedTo8(int32_t v) {
 SourceError ReadBmpInfo(const std::string& path, BmpHeader& header);
 // Whether a picture of these headers fits the rasters.
 SourceError FitsTheRasters(const BmpHeader& header);
-// LoadSource's verdict on a file: its headers, and the run-length data of a
-// compressed one.
+// LoadSource's verdict on a file: its headers, and the run-length data of an
+// encoded one.
 SourceError CheckSource(const std::string& path);
 
 // The grey level of a colour, as the printer's tone methods see it.
