@@ -80,10 +80,6 @@ bool MakeField(std::uint32_t mask, int depth, BitField& out) {
     return true;
 }
 
-bool Overlap(std::uint32_t a, std::uint32_t b, std::uint32_t c) {
-    return ((a & b) | (a & c) | (b & c)) != 0;
-}
-
 // The alpha mask of a 32-bit picture: after the colour masks with the
 // alpha-bitfields compression, in the header's own field from 56 bytes on.
 std::uint32_t AlphaMask(const Bytes& head, const BmpHeader& h, std::uint32_t infoSize) {
@@ -104,7 +100,7 @@ BmpError ReadMasks(const Bytes& head, std::uint32_t infoSize, BmpHeader& h) {
         r = GetU32(&head[at]);
         g = GetU32(&head[at + 4]);
         b = GetU32(&head[at + 8]);
-        if (Overlap(r, g, b)) return BmpError::kBadMasks;
+        if ((r & g) | (r & b) | (g & b)) return BmpError::kBadMasks;
         if ((r | g | b) == 0) return BmpError::kBadMasks;
     }
     const std::uint32_t a = AlphaMask(head, h, infoSize);
@@ -138,19 +134,19 @@ class RunLengthDecoder {
 
     BmpError Run(StreamPlace* place) {
         for (;;) {
-            code_ = at_;
+            const std::size_t code = at_;
             BmpError e = BmpError::kNone;
             if (!Take(2)) {
                 e = BmpError::kRunPastFile;
-            } else if (file_[code_] > 0) {
-                e = Repeat(file_[code_], file_[code_ + 1]);
-            } else if (file_[code_ + 1] == 1) {
+            } else if (file_[code] > 0) {
+                e = Repeat(file_[code], file_[code + 1]);
+            } else if (file_[code + 1] == 1) {
                 return BmpError::kNone;  // end of the picture
             } else {
-                e = Escape(file_[code_ + 1]);
+                e = Escape(file_[code + 1]);
             }
             if (e != BmpError::kNone) {
-                if (place) *place = {static_cast<std::uint32_t>(code_), y_, x_};
+                if (place) *place = {static_cast<std::uint32_t>(code), y_, x_};
                 return e;
             }
         }
@@ -235,7 +231,6 @@ class RunLengthDecoder {
     const BmpHeader& h_;
     Bytes& rows_;
     std::size_t at_;
-    std::size_t code_ = 0;
     std::int32_t x_ = 0, y_ = 0;  // y_ is the stored row, the bottom one first
 };
 
@@ -255,10 +250,10 @@ void CopyRows(const Bytes& file, const BmpHeader& h, Bytes& rows) {
 void LayOnWhite(BmpSource& s) {
     BmpHeader& h = s.header;
     const std::size_t pixels = static_cast<std::size_t>(h.width) * h.height;
-    bool transparent = false;
-    for (std::size_t i = 0; i < pixels && !transparent; ++i)
-        transparent = (GetU32(&s.pixels[4 * i]) & h.alpha.mask) != 0;
-    if (transparent) {
+    bool alphaSet = false;
+    for (std::size_t i = 0; i < pixels && !alphaSet; ++i)
+        alphaSet = (GetU32(&s.pixels[4 * i]) & h.alpha.mask) != 0;
+    if (alphaSet) {
         for (std::size_t i = 0; i < pixels; ++i) {
             std::uint8_t* p = &s.pixels[4 * i];
             const std::uint32_t v = GetU32(p);
