@@ -24,48 +24,55 @@ Bytes OnWhitePaper(const RgbaPicture& picture) {
     return bgr;
 }
 
-// How much of `to` pixels' span k (each `from` units long) overlaps source
-// pixel i (each `to` units long): spans in units of 1 / (from * to) picture.
-std::uint64_t Overlap(std::uint64_t k, std::uint64_t from, std::uint64_t i, std::uint64_t to) {
-    const std::uint64_t low = std::max(k * from, i * to);
-    const std::uint64_t high = std::min((k + 1) * from, (i + 1) * to);
-    return high > low ? high - low : 0;
-}
+// Output pixel k spans [k * from, (k + 1) * from) and source pixel i spans
+// [i * to, (i + 1) * to), in units of 1 / (from * to) of the picture's side.
+struct Spans {
+    std::uint64_t from, to;
+    // The first source pixel under output pixel k.
+    std::size_t First(std::size_t k) const { return static_cast<std::size_t>(k * from / to); }
+    // Whether source pixel i still reaches under output pixel k.
+    bool Under(std::size_t i, std::size_t k) const { return i * to < (k + 1) * from; }
+    std::uint64_t Overlap(std::size_t k, std::size_t i) const {
+        const std::uint64_t low = std::max(k * from, i * to);
+        const std::uint64_t high = std::min((k + 1) * from, (i + 1) * to);
+        return high > low ? high - low : 0;
+    }
+};
 
 // Each output pixel is the exact mean of the source area it covers, weighted by
 // the part of each source pixel inside it, rounded once at the end.
 class AreaAverage {
   public:
     AreaAverage(const Bytes& bgr, PictureSize from, PictureSize to)
-        : bgr_(bgr), from_(from), to_(to), rowSums_(3 * static_cast<std::size_t>(to.width)) {}
+        : bgr_(bgr),
+          sourceWidth_(static_cast<std::size_t>(from.width)),
+          columns_{static_cast<std::uint64_t>(from.width), static_cast<std::uint64_t>(to.width)},
+          rows_{static_cast<std::uint64_t>(from.height), static_cast<std::uint64_t>(to.height)},
+          rowSums_(3 * static_cast<std::size_t>(to.width)),
+          sums_(rowSums_.size()) {}
 
     // Output row `y`, blue-green-red, into `out`.
-    void Row(std::int32_t y, std::uint8_t* out) {
-        std::vector<std::uint64_t> sums(rowSums_.size(), 0);
-        const std::uint64_t fh = static_cast<std::uint64_t>(from_.height);
-        const std::uint64_t th = static_cast<std::uint64_t>(to_.height);
-        const std::uint64_t uy = static_cast<std::uint64_t>(y);
-        for (std::uint64_t j = uy * fh / th; j * th < (uy + 1) * fh; ++j) {
-            const std::uint64_t weight = Overlap(uy, fh, j, th);
-            SumRow(static_cast<std::int32_t>(j));
-            for (std::size_t k = 0; k < sums.size(); ++k)
-                sums[k] += rowSums_[k] * weight;
+    void Row(std::size_t y, std::uint8_t* out) {
+        std::fill(sums_.begin(), sums_.end(), 0);
+        for (std::size_t j = rows_.First(y); rows_.Under(j, y); ++j) {
+            const std::uint64_t weight = rows_.Overlap(y, j);
+            SumRow(j);
+            for (std::size_t k = 0; k < sums_.size(); ++k)
+                sums_[k] += rowSums_[k] * weight;
         }
-        const std::uint64_t area = static_cast<std::uint64_t>(from_.width) * fh;
-        for (std::size_t k = 0; k < sums.size(); ++k)
-            out[k] = static_cast<std::uint8_t>((sums[k] + area / 2) / area);
+        const std::uint64_t area = columns_.from * rows_.from;
+        for (std::size_t k = 0; k < sums_.size(); ++k)
+            out[k] = static_cast<std::uint8_t>((sums_[k] + area / 2) / area);
     }
 
   private:
-    // One source row summed over each output column's span.
-    void SumRow(std::int32_t y) {
+    // Source row `y` summed over each output column's span.
+    void SumRow(std::size_t y) {
         std::fill(rowSums_.begin(), rowSums_.end(), 0);
-        const std::uint64_t fw = static_cast<std::uint64_t>(from_.width);
-        const std::uint64_t tw = static_cast<std::uint64_t>(to_.width);
-        const std::uint8_t* row = &bgr_[3 * static_cast<std::size_t>(y) * from_.width];
-        for (std::uint64_t x = 0; x < tw; ++x) {
-            for (std::uint64_t i = x * fw / tw; i * tw < (x + 1) * fw; ++i) {
-                const std::uint64_t weight = Overlap(x, fw, i, tw);
+        const std::uint8_t* row = &bgr_[3 * y * sourceWidth_];
+        for (std::size_t x = 0; 3 * x < rowSums_.size(); ++x) {
+            for (std::size_t i = columns_.First(x); columns_.Under(i, x); ++i) {
+                const std::uint64_t weight = columns_.Overlap(x, i);
                 for (std::size_t c = 0; c < 3; ++c)
                     rowSums_[3 * x + c] += row[3 * i + c] * weight;
             }
@@ -73,8 +80,9 @@ class AreaAverage {
     }
 
     const Bytes& bgr_;
-    PictureSize from_, to_;
-    std::vector<std::uint64_t> rowSums_;
+    std::size_t sourceWidth_;
+    Spans columns_, rows_;
+    std::vector<std::uint64_t> rowSums_, sums_;
 };
 
 }  // namespace
@@ -97,9 +105,10 @@ Bytes ImportedBmp(const RgbaPicture& picture, PictureSize size) {
     AreaAverage average(bgr, {picture.width, picture.height}, size);
     const std::size_t stride = TrueColourRowBytes(size.width);
     Bytes rows(stride * static_cast<std::size_t>(size.height), 0);
-    for (std::int32_t y = 0; y < size.height; ++y) {
+    const std::size_t height = static_cast<std::size_t>(size.height);
+    for (std::size_t y = 0; y < height; ++y) {
         // BMP rows are stored bottom row first.
-        average.Row(y, &rows[stride * static_cast<std::size_t>(size.height - 1 - y)]);
+        average.Row(y, &rows[stride * (height - 1 - y)]);
     }
     return TrueColourFile(size.width, size.height, rows.data(), stride);
 }
