@@ -11,7 +11,7 @@
 namespace zelmar::cli {
 namespace {
 
-struct PngSpec {
+struct PngLayout {
     int width = 4, height = 1;
     int colourType = PNG_COLOR_TYPE_GRAY;
     int depth = 8;
@@ -26,7 +26,7 @@ void Append(png_structp png, png_bytep data, png_size_t size) {
     out->insert(out->end(), data, data + size);
 }
 
-Bytes EncodePng(const PngSpec& s) {
+Bytes EncodePng(const PngLayout& s) {
     Bytes out;
     Bytes rows = s.rows;
     std::vector<png_bytep> pointers;
@@ -63,16 +63,16 @@ Bytes EncodePng(const PngSpec& s) {
 
 class ImportTest : public CliTest {
   protected:
-    std::string Save(const std::string& name, const PngSpec& spec) {
-        const Bytes png = EncodePng(spec);
+    std::string Save(const std::string& name, const PngLayout& layout) {
+        const Bytes png = EncodePng(layout);
         EXPECT_FALSE(png.empty());
         test::WriteBytes(Path(name), png);
         return Path(name);
     }
 };
 
-PngSpec Spec(int colourType, int depth, Bytes row) {
-    PngSpec s;
+PngLayout Png(int colourType, int depth, Bytes row) {
+    PngLayout s;
     s.colourType = colourType;
     s.depth = depth;
     s.rows = std::move(row);
@@ -82,7 +82,7 @@ PngSpec Spec(int colourType, int depth, Bytes row) {
 // Four pixels of each kind of PNG file, and the colours they must give.
 struct ColourCase {
     const char* name;
-    PngSpec spec;
+    PngLayout layout;
     std::vector<std::uint32_t> colours;
 };
 
@@ -91,51 +91,50 @@ TEST_F(ImportTest, EveryColourTypeAndDepthGivesItsColoursOnWhite) {
     const std::vector<std::uint32_t> primaries = {0xFF0000, 0x00FF00, 0x0000FF, 0x123456};
     // Opaque black, transparent black, half-transparent black and red.
     const std::vector<std::uint32_t> onWhite = {0x000000, 0xFFFFFF, 0x7F7F7F, 0xFF7F7F};
-    PngSpec palette = Spec(PNG_COLOR_TYPE_PALETTE, 8, {0, 1, 2, 3});
+    PngLayout palette = Png(PNG_COLOR_TYPE_PALETTE, 8, {0, 1, 2, 3});
     palette.palette = {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0xFF, 0, 0}};
     palette.paletteAlpha = {255, 0, 128, 128};
-    PngSpec palette4 = palette;
+    PngLayout palette4 = palette;
     palette4.depth = 4;
     palette4.rows = {0x01, 0x23};
     palette4.palette.back() = {0x12, 0x34, 0x56};
     palette4.paletteAlpha.pop_back();  // colours past the table's end are opaque
-    PngSpec shade = Spec(PNG_COLOR_TYPE_GRAY, 8, {0, 85, 170, 0});
+    PngLayout shade = Png(PNG_COLOR_TYPE_GRAY, 8, {0, 85, 170, 0});
     shade.transparent = 0;
 
     const ColourCase cases[] = {
-        {"Grey1", Spec(PNG_COLOR_TYPE_GRAY, 1, {0xA0}), {0xFFFFFF, 0, 0xFFFFFF, 0}},
-        {"Grey2", Spec(PNG_COLOR_TYPE_GRAY, 2, {0x1B}), ramp},
-        {"Grey4", Spec(PNG_COLOR_TYPE_GRAY, 4, {0x05, 0xAF}), ramp},
-        {"Grey8", Spec(PNG_COLOR_TYPE_GRAY, 8, {0, 85, 170, 255}), ramp},
-        {"Grey16", Spec(PNG_COLOR_TYPE_GRAY, 16, {0, 0, 0x55, 0x55, 0xAA, 0xAA, 0xFF, 0xFF}), ramp},
+        {"Grey1", Png(PNG_COLOR_TYPE_GRAY, 1, {0xA0}), {0xFFFFFF, 0, 0xFFFFFF, 0}},
+        {"Grey2", Png(PNG_COLOR_TYPE_GRAY, 2, {0x1B}), ramp},
+        {"Grey4", Png(PNG_COLOR_TYPE_GRAY, 4, {0x05, 0xAF}), ramp},
+        {"Grey8", Png(PNG_COLOR_TYPE_GRAY, 8, {0, 85, 170, 255}), ramp},
+        {"Grey16", Png(PNG_COLOR_TYPE_GRAY, 16, {0, 0, 0x55, 0x55, 0xAA, 0xAA, 0xFF, 0xFF}), ramp},
         {"GreyWithATransparentLevel", shade, {0xFFFFFF, 0x555555, 0xAAAAAA, 0xFFFFFF}},
         {"GreyAlpha8",
-         Spec(PNG_COLOR_TYPE_GRAY_ALPHA, 8, {0, 255, 0, 0, 0, 128, 255, 128}),
+         Png(PNG_COLOR_TYPE_GRAY_ALPHA, 8, {0, 255, 0, 0, 0, 128, 255, 128}),
          {0x000000, 0xFFFFFF, 0x7F7F7F, 0xFFFFFF}},
         {"GreyAlpha16",
-         Spec(PNG_COLOR_TYPE_GRAY_ALPHA, 16,
-              {0, 0, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0x80, 0x80, 0xFF, 0xFF, 0x80, 0x80}),
+         Png(PNG_COLOR_TYPE_GRAY_ALPHA, 16,
+             {0, 0, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0x80, 0x80, 0xFF, 0xFF, 0x80, 0x80}),
          {0x000000, 0xFFFFFF, 0x7F7F7F, 0xFFFFFF}},
         {"Palette8", palette, onWhite},
         {"Palette4", palette4, {0x000000, 0xFFFFFF, 0x7F7F7F, 0x123456}},
-        {"Rgb8", Spec(PNG_COLOR_TYPE_RGB, 8, {255, 0, 0, 0, 255, 0, 0, 0, 255, 0x12, 0x34, 0x56}),
+        {"Rgb8", Png(PNG_COLOR_TYPE_RGB, 8, {255, 0, 0, 0, 255, 0, 0, 0, 255, 0x12, 0x34, 0x56}),
          primaries},
-        {"Rgb16", Spec(PNG_COLOR_TYPE_RGB, 16, {255, 255, 0,    0,    0,    0,    0,    0,
-                                                255, 255, 0,    0,    0,    0,    0,    0,
-                                                255, 255, 0x12, 0x12, 0x34, 0x34, 0x56, 0x56}),
+        {"Rgb16", Png(PNG_COLOR_TYPE_RGB, 16, {255, 255, 0,    0,    0,    0,    0,    0,
+                                               255, 255, 0,    0,    0,    0,    0,    0,
+                                               255, 255, 0x12, 0x12, 0x34, 0x34, 0x56, 0x56}),
          primaries},
         {"Rgba8",
-         Spec(PNG_COLOR_TYPE_RGB_ALPHA, 8,
-              {0, 0, 0, 255, 0, 0, 0, 0, 0, 0, 0, 128, 255, 0, 0, 128}),
+         Png(PNG_COLOR_TYPE_RGB_ALPHA, 8, {0, 0, 0, 255, 0, 0, 0, 0, 0, 0, 0, 128, 255, 0, 0, 128}),
          onWhite},
         {"Rgba16",
-         Spec(PNG_COLOR_TYPE_RGB_ALPHA, 16,
-              {0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0,    0,    0, 0, 0, 0, 0,    0,
-               0, 0, 0, 0, 0, 0, 0x80, 0x80, 0xFF, 0xFF, 0, 0, 0, 0, 0x80, 0x80}),
+         Png(PNG_COLOR_TYPE_RGB_ALPHA, 16,
+             {0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0,    0,    0, 0, 0, 0, 0,    0,
+              0, 0, 0, 0, 0, 0, 0x80, 0x80, 0xFF, 0xFF, 0, 0, 0, 0, 0x80, 0x80}),
          onWhite},
     };
     for (const ColourCase& c : cases) {
-        const std::string png = Save(std::string(c.name) + ".png", c.spec);
+        const std::string png = Save(std::string(c.name) + ".png", c.layout);
         ASSERT_EQ(Run({"import", png, Path("out.bmp")}), kOk) << c.name << ": " << Err();
         EXPECT_EQ(Out(), Path("out.bmp") + ": 4 x 1 pixels, 24 bits\n") << c.name;
         const Bytes bmp = test::ReadBytes(Path("out.bmp"));
@@ -146,8 +145,8 @@ TEST_F(ImportTest, EveryColourTypeAndDepthGivesItsColoursOnWhite) {
 }
 
 // A black disc on a transparent picture of width x height.
-PngSpec DiscPng(int width, int height) {
-    PngSpec s;
+PngLayout DiscPng(int width, int height) {
+    PngLayout s;
     s.width = width;
     s.height = height;
     s.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
@@ -223,7 +222,7 @@ TEST_F(ImportTest, RefusalsSayWhy) {
 }
 
 TEST(DecodePng, RefusesPicturesTooLargeToHoldBeforeReadingThem) {
-    PngSpec s = Spec(PNG_COLOR_TYPE_GRAY, 1, Bytes((kMaxPngSide + 1 + 7) / 8, 0));
+    PngLayout s = Png(PNG_COLOR_TYPE_GRAY, 1, Bytes((kMaxPngSide + 1 + 7) / 8, 0));
     s.width = kMaxPngSide + 1;
     RgbaPicture picture;
     std::string error;
