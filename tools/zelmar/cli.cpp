@@ -348,16 +348,33 @@ std::string LinkProblem(const LinkOptions& link) {
     return {};
 }
 
+// Parses a direct job's arguments: -1 to go on, else the exit code.
+int ParseLinkJob(const Command& command, Options& options, const LinkOptions& link,
+                 const std::vector<std::string>& args, std::size_t maxPositional,
+                 std::vector<std::string>& positional, std::ostream& out, std::ostream& err) {
+    if (int stop = ParseOrStop(command, options, args, 0, maxPositional, positional, out, err);
+        stop >= 0) {
+        return stop;
+    }
+    if (const std::string problem = LinkProblem(link); !problem.empty()) {
+        return UsageError(command, problem, err);
+    }
+    return -1;
+}
+
 // Runs the job on the link the options name, prints its status and gives the
 // exit code: 0 only for status 0.
 template <typename PortJob, typename TcpJob>
-int RunOnLink(const LinkOptions& link, std::ostream& out, PortJob&& onPort, TcpJob&& onTcp) {
+int RunOnLink(const LinkOptions& link, std::ostream& out, std::ostream& err, PortJob&& onPort,
+              TcpJob&& onTcp) {
+    StderrMessages messages(err);
+    const DeviceContext context = HostDeviceContext(messages);
     int32_t status;
     if (link.tcpGiven) {
         const std::size_t colon = link.tcp.rfind(':');
-        status = onTcp(TcpTarget{link.tcp.substr(0, colon), link.tcp.substr(colon + 1)});
+        status = onTcp(context, TcpTarget{link.tcp.substr(0, colon), link.tcp.substr(colon + 1)});
     } else {
-        status = onPort(PortTarget{link.port, {link.baud, link.parity}});
+        status = onPort(context, PortTarget{link.port, {link.baud, link.parity}});
     }
     out << status << '\n';
     return status == 0 ? kOk : kFailed;
@@ -376,11 +393,9 @@ int RunUpload(const Command& command, const std::vector<std::string>& args, std:
     bool listGiven = false;
     options.AddText("list", &list, &listGiven);
     std::vector<std::string> images;
-    if (int stop = ParseOrStop(command, options, args, 0, SIZE_MAX, images, out, err); stop >= 0) {
+    if (int stop = ParseLinkJob(command, options, link, args, SIZE_MAX, images, out, err);
+        stop >= 0) {
         return stop;
-    }
-    if (const std::string problem = LinkProblem(link); !problem.empty()) {
-        return UsageError(command, problem, err);
     }
     if (listGiven && !images.empty()) {
         return UsageError(command, "give the images either with --list or as arguments", err);
@@ -390,14 +405,12 @@ int RunUpload(const Command& command, const std::vector<std::string>& args, std:
     ProgressLine line(err, SplitImageList(list).size());
     ProgressFn progress;
     if (StderrIsTerminal()) progress = [&line](int32_t data) { line(data); };
-    StderrMessages messages(err);
-    const DeviceContext context = HostDeviceContext(messages);
     return RunOnLink(
-        link, out,
-        [&](const PortTarget& target) {
+        link, out, err,
+        [&](const DeviceContext& context, const PortTarget& target) {
             return Upload(context, link.printer, target, list, upload, progress);
         },
-        [&](const TcpTarget& target) {
+        [&](const DeviceContext& context, const TcpTarget& target) {
             return UploadTCPIP(context, link.printer, target, list, upload, progress);
         });
 }
@@ -408,18 +421,15 @@ int RunPrint(const Command& command, const std::vector<std::string>& args, std::
     LinkOptions link;
     AddLinkOptions(options, link);
     std::vector<std::string> none;
-    if (int stop = ParseOrStop(command, options, args, 0, 0, none, out, err); stop >= 0) {
+    if (int stop = ParseLinkJob(command, options, link, args, 0, none, out, err); stop >= 0) {
         return stop;
     }
-    if (const std::string problem = LinkProblem(link); !problem.empty()) {
-        return UsageError(command, problem, err);
-    }
-    StderrMessages messages(err);
-    const DeviceContext context = HostDeviceContext(messages);
     return RunOnLink(
-        link, out,
-        [&](const PortTarget& target) { return Print(context, link.printer, target, nullptr); },
-        [&](const TcpTarget& target) {
+        link, out, err,
+        [&](const DeviceContext& context, const PortTarget& target) {
+            return Print(context, link.printer, target, nullptr);
+        },
+        [&](const DeviceContext& context, const TcpTarget& target) {
             return PrintTCPIP(context, link.printer, target, nullptr);
         });
 }
@@ -435,20 +445,15 @@ int RunSaveOptions(const Command& command, const std::vector<std::string>& args,
     options.AddInt16("watermark", &switches.waterMark);
     options.AddInt16("margin", &switches.marginMessage);
     std::vector<std::string> none;
-    if (int stop = ParseOrStop(command, options, args, 0, 0, none, out, err); stop >= 0) {
+    if (int stop = ParseLinkJob(command, options, link, args, 0, none, out, err); stop >= 0) {
         return stop;
     }
-    if (const std::string problem = LinkProblem(link); !problem.empty()) {
-        return UsageError(command, problem, err);
-    }
-    StderrMessages messages(err);
-    const DeviceContext context = HostDeviceContext(messages);
     return RunOnLink(
-        link, out,
-        [&](const PortTarget& target) {
+        link, out, err,
+        [&](const DeviceContext& context, const PortTarget& target) {
             return PrinterSave(context, link.printer, target, switches, nullptr);
         },
-        [&](const TcpTarget& target) {
+        [&](const DeviceContext& context, const TcpTarget& target) {
             return PrinterSaveTCPIP(context, link.printer, target, switches, nullptr);
         });
 }
