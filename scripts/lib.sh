@@ -11,7 +11,7 @@ WINESERVER=/usr/lib/wine/wineserver64
 
 PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libbenchmark-dev libpng-dev
           g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
-          wine wine64 libwine-dev xvfb xauth x11-apps imagemagick locales fonts-nanum)
+          wine wine64 libwine-dev xvfb xauth x11-apps imagemagick locales fonts-nanum nsis)
 
 log() { printf '==> %s\n' "$*" >&2; }
 

@@ -27,13 +27,16 @@ std::uint32_t Get32(const Bytes& b, std::size_t at) {
 Bytes MakeBmp(const BmpLayout& s) {
     const std::uint32_t stride = (static_cast<std::uint32_t>(s.width) * s.depth + 31) / 32 * 4;
     const bool core = s.infoSize == 12;  // OS/2: 16-bit sizes, 3-byte colours
-    const bool separateMasks = s.compression == 3 && s.infoSize == 40;
-    const std::uint32_t paletteOffset = 14 + s.infoSize + (separateMasks ? 12 : 0);
+    const bool alphaFields = s.compression == 6;
+    const bool separateMasks = (s.compression == 3 || alphaFields) && s.infoSize == 40;
+    const std::uint32_t paletteOffset =
+        14 + s.infoSize + (separateMasks ? (alphaFields ? 16 : 12) : 0);
     const std::uint32_t dataOffset =
         s.dataOffset
             ? s.dataOffset
             : paletteOffset + (core ? 3 : 4) * static_cast<std::uint32_t>(s.palette.size());
-    const std::uint32_t imageSize = stride * static_cast<std::uint32_t>(s.height);
+    const std::uint32_t imageSize = s.stored ? static_cast<std::uint32_t>(s.stored->size())
+                                             : stride * static_cast<std::uint32_t>(s.height);
 
     Bytes b;
     b.push_back('B');
@@ -63,6 +66,7 @@ Bytes MakeBmp(const BmpLayout& s) {
     if (s.infoSize > 40 || separateMasks) {
         for (std::uint32_t m : s.masks)
             Put32(b, m);
+        if (s.infoSize >= 56 || alphaFields) Put32(b, s.alphaMask);
     }
     b.resize(paletteOffset, 0);
     for (std::uint32_t c : s.palette) {
@@ -71,6 +75,11 @@ Bytes MakeBmp(const BmpLayout& s) {
         if (!core) b.push_back(0);
     }
 
+    b.resize(dataOffset, 0);
+    if (s.stored) {
+        b.insert(b.end(), s.stored->begin(), s.stored->end());
+        return b;
+    }
     b.resize(dataOffset + imageSize, 0);
     for (int stored = 0; stored < s.height; ++stored) {
         const int y = s.topDown ? stored : s.height - 1 - stored;
@@ -163,6 +172,23 @@ bool DotAt(const Bytes& file, int x, int y) {
     const std::uint32_t rowBytes = (static_cast<std::uint32_t>(width) + 31) / 32 * 4;
     const std::size_t at = offset + rowBytes * static_cast<std::uint32_t>(height - 1 - y) + x / 8;
     return (file.at(at) >> (7 - x % 8)) & 1;
+}
+
+std::vector<std::uint32_t> TrueColours(const Bytes& file) {
+    const int width = static_cast<int>(Get32(file, 18));
+    const int height = static_cast<int>(Get32(file, 22));
+    const std::uint32_t offset = Get32(file, 10);
+    const std::size_t stride = (3 * static_cast<std::size_t>(width) + 3) & ~std::size_t{3};
+    std::vector<std::uint32_t> colours;
+    for (int y = 0; y < height; ++y) {
+        const std::size_t row = offset + stride * static_cast<std::size_t>(height - 1 - y);
+        for (int x = 0; x < width; ++x) {
+            const std::size_t at = row + 3 * static_cast<std::size_t>(x);
+            colours.push_back(std::uint32_t{file.at(at + 2)} << 16 |
+                              std::uint32_t{file.at(at + 1)} << 8 | file.at(at));
+        }
+    }
+    return colours;
 }
 
 }  // namespace zelmar::test

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "bytes.h"
@@ -16,15 +17,30 @@ enum class BmpError {
     kUnsupportedHeader,       // an info header size the reader does not know
     kBadDimensions,           // zero width or height, or absurd sizes
     kUnsupportedDepth,        // bits per pixel other than 1, 4, 8, 16, 24, 32; planes not 1
-    kUnsupportedCompression,  // run-length and other compressions
+    kUnsupportedCompression,  // other than run-length (4 and 8 bits) and bit fields (16, 32)
+    kTopDownRunLength,        // run-length data stored top row first, which the format forbids
     kBadMasks,                // bit fields that are empty, overlapping or not contiguous
     kTruncatedPalette,        // the colour table runs past the end of the file
     kBadDataOffset,           // the pixel data would start inside the headers or too far beyond
     kTruncatedPixels,         // the file is shorter than its rows need
+    kRunPastRow,              // run-length data that writes past the end of a row
+    kRunPastPicture,          // run-length data that goes on above the top row
+    kRunPastFile,             // run-length data that ends before its end-of-picture code
 };
 
 // A short English description for messages.
 const char* Describe(BmpError error);
+
+// Where run-length data was refused: the offset of its code in the file, and
+// the stored row (0 = the bottom one) and column it had reached.
+struct StreamPlace {
+    std::uint32_t offset = 0;
+    std::int32_t row = 0;
+    std::int32_t column = 0;
+};
+
+// The description, with the place for the errors of run-length data.
+std::string Describe(BmpError error, const StreamPlace& place);
 
 struct Bgr {
     std::uint8_t b = 0, g = 0, r = 0;
@@ -52,14 +68,26 @@ struct BmpHeader {
     std::uint32_t paletteCount = 0;      // colour-table entries, depths 1, 4 and 8 only
     std::uint32_t paletteEntrySize = 4;  // 3 after the OS/2 core header
     BitField red, green, blue;           // depths 16 and 32
+    BitField alpha;                      // depth 32, when the header declares an alpha channel
 };
 
 constexpr std::uint32_t kBiRgb = 0;
+constexpr std::uint32_t kBiRle8 = 1;
+constexpr std::uint32_t kBiRle4 = 2;
 constexpr std::uint32_t kBiBitfields = 3;
+constexpr std::uint32_t kBiAlphaBitfields = 6;
+
+// A colour channel of a pixel with alpha `a` laid on white paper.
+inline std::uint8_t OnWhite(unsigned channel, unsigned a) {
+    return static_cast<std::uint8_t>((channel * a + 255 * (255 - a) + 127) / 255);
+}
 
 // The pixel data of a file the reader takes starts within its first 64 KiB:
 // the largest headers, bit fields and colour table end long before.
 constexpr std::uint32_t kMaxDataOffset = 64 * 1024;
+
+// Whether the pixel data is run-length encoded (RLE8 at 8 bits, RLE4 at 4).
+bool RunLengthEncoded(const BmpHeader& header);
 
 // Reads and checks the headers. `head` holds at least the first bytes of the
 // file (the headers and colour table when there is one); `fileSize` is the
@@ -77,7 +105,15 @@ struct BmpSource {
 
 constexpr std::size_t kPixelSlack = 4;
 
-// Decodes a whole file.
-BmpError DecodeBmp(const Bytes& file, BmpSource& out);
+// Decodes a whole file into plain stored rows: run-length data becomes the
+// uncompressed rows of its depth (pixels it skips take colour 0), and a 32-bit
+// picture whose alpha is not zero everywhere is laid on white paper. The header
+// in `out` then describes the rows as they are: no compression, no alpha. On a
+// refusal of run-length data `place`, when given, says where it went wrong.
+BmpError DecodeBmp(const Bytes& file, BmpSource& out, StreamPlace* place = nullptr);
+
+// The colour the white-first test looks at: colour 0 of a palette picture,
+// the first stored pixel of any other.
+Bgr LeadingColour(const BmpSource& source);
 
 }  // namespace zelmar

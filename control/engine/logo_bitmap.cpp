@@ -18,13 +18,19 @@ constexpr std::size_t kMaxSourceFileBytes =
 // Headers and the largest colour table fit well within this.
 constexpr std::size_t kHeaderBytes = 4096;
 
-// The classification tests read the file header and the next 44 bytes.
-constexpr std::size_t kProbeBytes = 14 + 44;
-
-bool ReadProbe(const std::string& path, Bytes& head) {
-    std::uint64_t size = 0;
-    return !files::ReadPrefix(path, kProbeBytes, head, size) && head.size() >= 14 &&
-           head[0] == 'B' && head[1] == 'M';
+// Reads and decodes a source as LoadSource takes it; the headers are judged
+// first, so that a picture too large for the rasters is named so.
+SourceError ReadSource(const std::string& path, BmpSource& source) {
+    Bytes file;
+    std::uint64_t fileSize = 0;
+    SourceError error =
+        SourceError::File(files::ReadPrefix(path, kMaxSourceFileBytes, file, fileSize));
+    BmpHeader header;
+    if (!error) error = SourceError::Unreadable(ParseBmpHeader(file, fileSize, header));
+    if (!error) error = FitsTheRasters(header);
+    StreamPlace place;
+    if (!error) error = SourceError::Unreadable(DecodeBmp(file, source, &place), place);
+    return error;
 }
 
 }  // namespace
@@ -36,7 +42,7 @@ std::string Describe(const SourceError& error) {
         case SourceError::Kind::kFile:
             return files::Describe(error.file);
         case SourceError::Kind::kUnreadable:
-            return Describe(error.bmp);
+            return Describe(error.bmp, error.place);
         case SourceError::Kind::kTooLarge:
             return "the picture is larger than " + std::to_string(kMaxSourceWidth) + " x " +
                    std::to_string(kMaxSourceHeight) + " pixels";
@@ -60,8 +66,12 @@ SourceError FitsTheRasters(const BmpHeader& header) {
 
 SourceError CheckSource(const std::string& path) {
     BmpHeader header;
-    const SourceError error = ReadBmpInfo(path, header);
-    return error ? error : FitsTheRasters(header);
+    SourceError error = ReadBmpInfo(path, header);
+    if (!error) error = FitsTheRasters(header);
+    // Run-length data is judged only by decoding it.
+    BmpSource source;
+    if (!error && RunLengthEncoded(header)) error = ReadSource(path, source);
+    return error;
 }
 
 SourceError ReadBmpInfo(const std::string& path, BmpHeader& header) {
@@ -123,9 +133,10 @@ int CLogoBitmap::IsToneSource(const std::string& path) {
 
 int CLogoBitmap::IsWhiteFirst(const std::string& path) {
     streamLength_ = 0;
-    Bytes head;
-    if (!ReadProbe(path, head) || head.size() < 57) return 0;
-    return head[54] == 0xFF && head[55] == 0xFF && head[56] == 0xFF ? 1 : 0;
+    BmpSource source;
+    if (ReadSource(path, source)) return 0;
+    const Bgr c = LeadingColour(source);
+    return c.b == 0xFF && c.g == 0xFF && c.r == 0xFF ? 1 : 0;
 }
 
 void CLogoBitmap::Release() {
@@ -140,16 +151,8 @@ int CLogoBitmap::LoadSource(const std::string& path) {
     Release();
     streamLength_ = 0;
     fault_ = {};
-    Bytes file;
-    std::uint64_t fileSize = 0;
-    SourceError error =
-        SourceError::File(files::ReadPrefix(path, kMaxSourceFileBytes, file, fileSize));
-    BmpHeader header;
-    if (!error) error = SourceError::Unreadable(ParseBmpHeader(file, fileSize, header));
-    if (!error) error = FitsTheRasters(header);
     auto source = std::make_unique<BmpSource>();
-    if (!error) error = SourceError::Unreadable(DecodeBmp(file, *source));
-    if (error) {
+    if (const SourceError error = ReadSource(path, *source)) {
         fault_ = {path, error, {}, {}};
         return 0;
     }

@@ -39,24 +39,26 @@ void NoteColourCopyUse(int32_t rows, int32_t bytes);
 void ClearColourCopy();
 
 // Why a source cannot be used: the file cannot be read (its reason in
-// `file`), the reader refuses it (its reason in `bmp`), or it does not fit the
-// rasters.
+// `file`), the reader refuses it (its reason in `bmp`, and where in `place`
+// for run-length data), or it does not fit the rasters.
 struct SourceError {
     enum class Kind { kNone, kFile, kUnreadable, kTooLarge };
     Kind kind = Kind::kNone;
     files::FileError file;
     BmpError bmp = BmpError::kNone;
+    StreamPlace place;
 
     static SourceError File(files::FileError e) {
-        return e ? SourceError{Kind::kFile, e, BmpError::kNone} : SourceError{};
+        return e ? SourceError{Kind::kFile, e, BmpError::kNone, {}} : SourceError{};
     }
-    static SourceError Unreadable(BmpError e) {
-        return e == BmpError::kNone ? SourceError{} : SourceError{Kind::kUnreadable, {}, e};
+    static SourceError Unreadable(BmpError e, StreamPlace place = {}) {
+        return e == BmpError::kNone ? SourceError{} : SourceError{Kind::kUnreadable, {}, e, place};
     }
-    static SourceError TooLarge() { return {Kind::kTooLarge, {}, BmpError::kNone}; }
+    static SourceError TooLarge() { return {Kind::kTooLarge, {}, BmpError::kNone, {}}; }
     explicit operator bool() const { return kind != Kind::kNone; }
     bool operator==(const SourceError& o) const {
-        return kind == o.kind && file == o.file && bmp == o.bmp;
+        return kind == o.kind && file == o.file && bmp == o.bmp && place.offset == o.place.offset &&
+               place.row == o.place.row && place.column == o.place.column;
     }
 };
 
@@ -89,8 +91,9 @@ class CLogoBitmap {
     // 1 for a grey or colour source (depth 4, 8, 16, 24 or 32), 0 for a 1-bit
     // source or a file that is not a BMP. Resets the stream length.
     int IsToneSource(const std::string& path);
-    // 1 when the three bytes at file offset 54 are white: colour 0 of a palette
-    // file, the first stored pixel of a true-colour file. Resets the stream length.
+    // 1 when the file loads and its colour 0 (a palette file) or first stored
+    // pixel (any other, as loaded: a transparent one laid on white) is white.
+    // Resets the stream length.
     int IsWhiteFirst(const std::string& path);
     // 1 when the file is loaded; 0 (and nothing loaded) for a file that is not
     // a readable BMP or does not fit the rasters.
@@ -196,7 +199,8 @@ inline int32_t PaddedTo8(int32_t v) {
 SourceError ReadBmpInfo(const std::string& path, BmpHeader& header);
 // Whether a picture of these headers fits the rasters.
 SourceError FitsTheRasters(const BmpHeader& header);
-// LoadSource's verdict on a file, from its headers alone.
+// LoadSource's verdict on a file: its headers, and the run-length data of an
+// encoded one.
 SourceError CheckSource(const std::string& path);
 
 // The weights of the channels in a grey level.

@@ -3,11 +3,14 @@
 #include <cstdint>
 #include <ostream>
 
+#include "engine/files.h"
 #include "links/spooler.h"
 #include "methods/device_methods.h"
 #include "methods/driver_methods.h"
 #include "methods/image_methods.h"
 #include "options.h"
+#include "picture_import.h"
+#include "png_file.h"
 #include "terminal.h"
 
 namespace zelmar::cli {
@@ -116,6 +119,65 @@ int RunPreview(const Command& command, const std::vector<std::string>& args, std
         err << "zelmar preview: mode 2 shows a rotation file: --rotation must be 0 to 3\n";
     }
     return kFailed;
+}
+
+// PNG files larger than this are refused unread.
+constexpr std::size_t kMaxPngFileBytes = 64u << 20;
+
+// The picture of a PNG file, or false with the reason said.
+bool ReadPng(const std::string& path, RgbaPicture& picture, std::ostream& err) {
+    Bytes file;
+    std::uint64_t fileSize = 0;
+    std::string why;
+    if (const files::FileError e = files::ReadPrefix(path, kMaxPngFileBytes, file, fileSize)) {
+        why = files::Describe(e);
+    } else if (fileSize > kMaxPngFileBytes) {
+        why = "larger than " + std::to_string(kMaxPngFileBytes >> 20) + " MiB";
+    } else {
+        DecodePng(file, picture, why);
+    }
+    if (why.empty()) return true;
+    err << "zelmar import: " << path << ": " << why << '\n';
+    return false;
+}
+
+int RunImport(const Command& command, const std::vector<std::string>& args, std::ostream& out,
+              std::ostream& err) {
+    Options options;
+    bool fit = false, widthGiven = false;
+    int32_t width = kPaperWidth;
+    options.AddFlag("fit", &fit);
+    options.AddInt32("width", &width, &widthGiven);
+    std::vector<std::string> files;
+    if (int stop = ParseOrStop(command, options, args, 2, 2, files, out, err); stop >= 0) {
+        return stop;
+    }
+    if (width < 1 || width > kMaxSourceWidth) {
+        return UsageError(command, "--width must be 1 to " + std::to_string(kMaxSourceWidth), err);
+    }
+    const std::string& source = files[0];
+    const std::string& target = files[1];
+    if (files::SameFile(source, target)) {
+        return UsageError(command, "OUT.bmp names the picture itself", err);
+    }
+    RgbaPicture picture;
+    if (!ReadPng(source, picture, err)) return kFailed;
+    PictureSize size{picture.width, picture.height};
+    if (fit || widthGiven) {
+        size = FittedSize(size, width);
+    } else if (size.width > kMaxSourceWidth || size.height > kMaxSourceHeight) {
+        err << "zelmar import: " << source << ": the picture is " << size.width << " x "
+            << size.height << " pixels, larger than the printable " << kMaxSourceWidth << " x "
+            << kMaxSourceHeight << "; --fit scales it down to " << kPaperWidth
+            << " dots across, --width N to N\n";
+        return kFailed;
+    }
+    if (const files::FileError e = files::Replace(target, ImportedBmp(picture, size))) {
+        err << "zelmar import: " << target << ": cannot be written: " << files::Describe(e) << '\n';
+        return kFailed;
+    }
+    out << target << ": " << size.width << " x " << size.height << " pixels, 24 bits\n";
+    return kOk;
 }
 
 // Shows Progress as one line that rewrites itself.
@@ -286,16 +348,33 @@ std::string LinkProblem(const LinkOptions& link) {
     return {};
 }
 
+// Parses a direct job's arguments: -1 to go on, else the exit code.
+int ParseLinkJob(const Command& command, Options& options, const LinkOptions& link,
+                 const std::vector<std::string>& args, std::size_t maxPositional,
+                 std::vector<std::string>& positional, std::ostream& out, std::ostream& err) {
+    if (int stop = ParseOrStop(command, options, args, 0, maxPositional, positional, out, err);
+        stop >= 0) {
+        return stop;
+    }
+    if (const std::string problem = LinkProblem(link); !problem.empty()) {
+        return UsageError(command, problem, err);
+    }
+    return -1;
+}
+
 // Runs the job on the link the options name, prints its status and gives the
 // exit code: 0 only for status 0.
 template <typename PortJob, typename TcpJob>
-int RunOnLink(const LinkOptions& link, std::ostream& out, PortJob&& onPort, TcpJob&& onTcp) {
+int RunOnLink(const LinkOptions& link, std::ostream& out, std::ostream& err, PortJob&& onPort,
+              TcpJob&& onTcp) {
+    StderrMessages messages(err);
+    const DeviceContext context = HostDeviceContext(messages);
     int32_t status;
     if (link.tcpGiven) {
         const std::size_t colon = link.tcp.rfind(':');
-        status = onTcp(TcpTarget{link.tcp.substr(0, colon), link.tcp.substr(colon + 1)});
+        status = onTcp(context, TcpTarget{link.tcp.substr(0, colon), link.tcp.substr(colon + 1)});
     } else {
-        status = onPort(PortTarget{link.port, {link.baud, link.parity}});
+        status = onPort(context, PortTarget{link.port, {link.baud, link.parity}});
     }
     out << status << '\n';
     return status == 0 ? kOk : kFailed;
@@ -314,11 +393,9 @@ int RunUpload(const Command& command, const std::vector<std::string>& args, std:
     bool listGiven = false;
     options.AddText("list", &list, &listGiven);
     std::vector<std::string> images;
-    if (int stop = ParseOrStop(command, options, args, 0, SIZE_MAX, images, out, err); stop >= 0) {
+    if (int stop = ParseLinkJob(command, options, link, args, SIZE_MAX, images, out, err);
+        stop >= 0) {
         return stop;
-    }
-    if (const std::string problem = LinkProblem(link); !problem.empty()) {
-        return UsageError(command, problem, err);
     }
     if (listGiven && !images.empty()) {
         return UsageError(command, "give the images either with --list or as arguments", err);
@@ -328,14 +405,12 @@ int RunUpload(const Command& command, const std::vector<std::string>& args, std:
     ProgressLine line(err, SplitImageList(list).size());
     ProgressFn progress;
     if (StderrIsTerminal()) progress = [&line](int32_t data) { line(data); };
-    StderrMessages messages(err);
-    const DeviceContext context = HostDeviceContext(messages);
     return RunOnLink(
-        link, out,
-        [&](const PortTarget& target) {
+        link, out, err,
+        [&](const DeviceContext& context, const PortTarget& target) {
             return Upload(context, link.printer, target, list, upload, progress);
         },
-        [&](const TcpTarget& target) {
+        [&](const DeviceContext& context, const TcpTarget& target) {
             return UploadTCPIP(context, link.printer, target, list, upload, progress);
         });
 }
@@ -346,18 +421,15 @@ int RunPrint(const Command& command, const std::vector<std::string>& args, std::
     LinkOptions link;
     AddLinkOptions(options, link);
     std::vector<std::string> none;
-    if (int stop = ParseOrStop(command, options, args, 0, 0, none, out, err); stop >= 0) {
+    if (int stop = ParseLinkJob(command, options, link, args, 0, none, out, err); stop >= 0) {
         return stop;
     }
-    if (const std::string problem = LinkProblem(link); !problem.empty()) {
-        return UsageError(command, problem, err);
-    }
-    StderrMessages messages(err);
-    const DeviceContext context = HostDeviceContext(messages);
     return RunOnLink(
-        link, out,
-        [&](const PortTarget& target) { return Print(context, link.printer, target, nullptr); },
-        [&](const TcpTarget& target) {
+        link, out, err,
+        [&](const DeviceContext& context, const PortTarget& target) {
+            return Print(context, link.printer, target, nullptr);
+        },
+        [&](const DeviceContext& context, const TcpTarget& target) {
             return PrintTCPIP(context, link.printer, target, nullptr);
         });
 }
@@ -373,20 +445,15 @@ int RunSaveOptions(const Command& command, const std::vector<std::string>& args,
     options.AddInt16("watermark", &switches.waterMark);
     options.AddInt16("margin", &switches.marginMessage);
     std::vector<std::string> none;
-    if (int stop = ParseOrStop(command, options, args, 0, 0, none, out, err); stop >= 0) {
+    if (int stop = ParseLinkJob(command, options, link, args, 0, none, out, err); stop >= 0) {
         return stop;
     }
-    if (const std::string problem = LinkProblem(link); !problem.empty()) {
-        return UsageError(command, problem, err);
-    }
-    StderrMessages messages(err);
-    const DeviceContext context = HostDeviceContext(messages);
     return RunOnLink(
-        link, out,
-        [&](const PortTarget& target) {
+        link, out, err,
+        [&](const DeviceContext& context, const PortTarget& target) {
             return PrinterSave(context, link.printer, target, switches, nullptr);
         },
-        [&](const TcpTarget& target) {
+        [&](const DeviceContext& context, const TcpTarget& target) {
             return PrinterSaveTCPIP(context, link.printer, target, switches, nullptr);
         });
 }
@@ -426,6 +493,17 @@ const Command kCommands[] = {
      "  --mode, --brightness, --rotation  as for 'zelmar preview'\n"
      "Exits 0 only for status 0; otherwise says why on stderr.\n",
      RunFileUpload},
+    {"import", "turn a PNG picture into a 24-bit BMP logo, laid on white paper",
+     " PICTURE.png OUT.bmp [--fit] [--width N]\n"
+     "Reads a PNG file of any colour type and bit depth, lays its transparent parts\n"
+     "on white paper, and writes OUT.bmp, a 24-bit BMP file that every other command\n"
+     "and the application take. A picture larger than the printable 616 x 648\n"
+     "pixels is refused, unless it is to be fitted.\n"
+     "  --fit      scale the picture down, its aspect ratio kept, to at most 576 dots\n"
+     "             across (the usual 80 mm paper) and 648 high; never enlarges it\n"
+     "  --width N  fit to at most N dots across instead (1 ... 616); implies --fit\n"
+     "Prints OUT.bmp and its size. Reading PNG files needs the native (Linux) build.\n",
+     RunImport},
     {"file-load", "show a file name and write an empty Raster.bmp",
      " FILE\n"
      "Shows FILE (on stderr), writes an empty Raster.bmp and prints the status 0.\n",

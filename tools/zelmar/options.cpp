@@ -40,6 +40,7 @@ bool Options::Assign(const Option& option, const std::string& value, std::string
     } else {
         *option.int32 = static_cast<int32_t>(number);
     }
+    if (option.given) *option.given = true;
     return true;
 }
 

@@ -11,8 +11,11 @@ namespace zelmar::cli {
 class Options {
   public:
     void AddInt16(const std::string& name, int16_t* target) { Add(name, target, nullptr, nullptr); }
-    void AddInt32(const std::string& name, int32_t* target) { Add(name, nullptr, target, nullptr); }
     // `given`, when not null, tells whether the option was on the command line.
+    void AddInt32(const std::string& name, int32_t* target, bool* given = nullptr) {
+        Add(name, nullptr, target, nullptr);
+        options_.back().given = given;
+    }
     void AddText(const std::string& name, std::string* target, bool* given = nullptr) {
         Add(name, nullptr, nullptr, target);
         options_.back().given = given;

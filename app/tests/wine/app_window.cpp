@@ -47,6 +47,18 @@ BOOL CALLBACK FindChild(HWND window, LPARAM data) {
     return FALSE;
 }
 
+BOOL CALLBACK FindUnpainted(HWND window, LPARAM data) {
+    if (!GetUpdateRect(window, nullptr, FALSE)) return TRUE;
+    *reinterpret_cast<bool*>(data) = true;
+    return FALSE;
+}
+
+bool Unpainted(HWND window) {
+    bool found = GetUpdateRect(window, nullptr, FALSE) != FALSE;
+    if (!found) EnumChildWindows(window, FindUnpainted, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 }  // namespace
 
 std::wstring W(const std::string& utf8) {
@@ -247,6 +259,42 @@ std::wstring AppProcess::TabCaption(HWND tab, int index) const {
     TCITEMW item = {};
     item.mask = TCIF_TEXT;
     return TextThrough(tab, TCM_GETITEMW, static_cast<WPARAM>(index), item).value_or(L"");
+}
+
+bool AppProcess::WaitForPainted(HWND window) {
+    // Painting comes after every other message: clean several polls running.
+    int clean = 0;
+    return WaitFor([&] {
+        clean = Unpainted(window) ? 0 : clean + 1;
+        return clean >= 5;
+    });
+}
+
+std::vector<COLORREF> AppProcess::Pixels(HWND window) {
+    RECT client;
+    GetClientRect(window, &client);
+    POINT origin = {0, 0};
+    ClientToScreen(window, &origin);
+    const int width = client.right, height = client.bottom;
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const HDC screen = GetDC(nullptr);
+    const HDC memory = CreateCompatibleDC(screen);
+    const HBITMAP section = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::vector<COLORREF> pixels;
+    if (section) {
+        const HGDIOBJ old = SelectObject(memory, section);
+        BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+        GdiFlush();
+        const auto* first = static_cast<const COLORREF*>(bits);
+        pixels.assign(first, first + static_cast<std::size_t>(width) * height);
+        SelectObject(memory, old);
+        DeleteObject(section);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
 }
 
 }  // namespace orvenna::test

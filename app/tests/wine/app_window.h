@@ -53,6 +53,12 @@ class AppProcess {
     // The control `id` anywhere below `parent` (pictures sit inside boxes).
     static HWND Find(HWND parent, int id);
 
+    // Waits until `window` and every window below it have nothing left to
+    // paint; false on the time limit.
+    static bool WaitForPainted(HWND window);
+    // The client area of `window` as it is on the screen, a pixel a value.
+    static std::vector<COLORREF> Pixels(HWND window);
+
   private:
     // A buffer in the program's memory for messages that carry pointers.
     class Remote;

@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <set>
+
 #include <gtest/gtest.h>
 
 #include "app_fixture.h"
@@ -162,12 +164,26 @@ TEST_F(KoreanOrvennaTest, RelabelsAndShowsTheDriverTab) {
     EXPECT_EQ(app_->Text(window, IDC_TOP_FRAME), L"Top Logo Management");
     EXPECT_EQ(app_->ListColumns(Item(window, IDC_TOP_LIST)),
               (Texts{W("순서"), W("이름"), W("크기")}));
+    ASSERT_TRUE(AppProcess::WaitForPainted(window));
+    const std::vector<COLORREF> atStart = AppProcess::Pixels(window);
+    ASSERT_GT(std::set<COLORREF>(atStart.begin(), atStart.end()).size(), 2u) << "a capture";
     Screenshot("korean-driver");
     ShowTab(window, 0);
     ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(Item(window, IDC_TOP_LIST)); }));
     EXPECT_EQ(app_->Text(window, IDC_TOP_ADD), W("파일 추가"));
     EXPECT_EQ(app_->Text(window, IDC_MODE_DIFFUSION), W("오류 확산"));
+    ASSERT_TRUE(AppProcess::WaitForPainted(window));
     Screenshot("korean-preview");
+    // The page shown at start-up looks as it does when the user comes back to it.
+    ShowTab(window, 1);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(Item(window, IDC_PRINTER)); }));
+    ASSERT_TRUE(AppProcess::WaitForPainted(window));
+    const std::vector<COLORREF> back = AppProcess::Pixels(window);
+    ASSERT_EQ(back.size(), atStart.size());
+    std::size_t differ = 0;
+    for (std::size_t i = 0; i < back.size(); ++i)
+        differ += back[i] != atStart[i];
+    EXPECT_EQ(differ, 0u) << "of " << back.size() << " pixels";
     CloseAndWait(window);
 }
 

@@ -98,8 +98,16 @@ class JourneyTest : public OrvennaTest {
         GetClientRect(box, &client);
         ASSERT_EQ(client.right, MulDiv(width * 10, 96, 1440));
         ASSERT_EQ(client.bottom, MulDiv(height * 10, 96, 1440));
-        const auto shown = Shown(box, client.right, client.bottom);
-        const auto expected = Stretched(file, client.right, client.bottom);
+        // The file is written and the box painted after the presenter's turn:
+        // wait for the two to agree.
+        std::vector<std::uint32_t> shown, expected;
+        WaitFor(
+            [&] {
+                expected = Stretched(file, client.right, client.bottom);
+                shown = Shown(box, client.right, client.bottom);
+                return shown == expected;
+            },
+            5000);
         std::size_t first = 0;
         while (first < shown.size() && shown[first] == expected[first])
             ++first;

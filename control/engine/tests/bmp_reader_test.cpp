@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "bmp_builder.h"
 
 namespace zelmar {
@@ -121,8 +123,37 @@ INSTANTIATE_TEST_SUITE_P(
                       return Patched(kGood, 26, {2, 0});
                   },
                   BmpError::kUnsupportedDepth},
-        Malformed{"Rle8", [] { return Patched(MakeBmp(Layout(8)), 30, {1}); },
+        Malformed{"Rle8On4Bits", [] { return Patched(MakeBmp(Layout(4)), 30, {1}); },
                   BmpError::kUnsupportedCompression},
+        Malformed{"Rle4On8Bits", [] { return Patched(MakeBmp(Layout(8)), 30, {2}); },
+                  BmpError::kUnsupportedCompression},
+        Malformed{"TopDownRunLength",
+                  [] {
+                      BmpLayout s = Layout(8);
+                      s.topDown = true;
+                      s.compression = 1;
+                      s.stored = Bytes{0, 1};
+                      return MakeBmp(s);
+                  },
+                  BmpError::kTopDownRunLength},
+        Malformed{"AlphaBitfieldsOn16", [] { return Patched(MakeBmp(Layout(16)), 30, {6}); },
+                  BmpError::kUnsupportedCompression},
+        Malformed{"AlphaOverlapsColour",
+                  [] {
+                      BmpLayout s = Layout(32);
+                      s.infoSize = 124;
+                      s.alphaMask = 0xFF800000;  // takes the top bit of red
+                      return MakeBmp(s);
+                  },
+                  BmpError::kBadMasks},
+        Malformed{"GappedAlpha",
+                  [] {
+                      BmpLayout s = Layout(32);
+                      s.infoSize = 108;
+                      s.alphaMask = 0xF1000000;
+                      return MakeBmp(s);
+                  },
+                  BmpError::kBadMasks},
         Malformed{"Jpeg", [] { return Patched(kGood, 30, {4}); },
                   BmpError::kUnsupportedCompression},
         Malformed{"BitfieldsOn24", [] { return Patched(kGood, 30, {3}); },
@@ -274,6 +305,182 @@ TEST(BmpReader, CoreHeaderHasThreeByteColours) {
     // The top row is stored last: pixel 1 starts 3 bytes into it.
     EXPECT_EQ(source.pixels[source.header.stride + 3], 0x33);
     EXPECT_EQ(source.pixels[source.header.stride + 5], 0x11);
+}
+
+// Run-length data of a 6 x 3 picture (RLE8) or a 7 x 2 one (RLE4).
+BmpLayout RunLength(int depth, Bytes stream) {
+    BmpLayout s = Layout(depth, depth == 8 ? 6 : 7, depth == 8 ? 3 : 2);
+    s.compression = depth == 8 ? 1 : 2;
+    s.stored = std::move(stream);
+    return s;
+}
+
+// The colour table ends at 1078 (RLE8) or 118 (RLE4): the data starts there.
+constexpr std::uint32_t kRle8Data = 1078, kRle4Data = 118;
+
+TEST(RunLength, EveryCodeGivesPlainStoredRows) {
+    struct Case {
+        const char* name;
+        int depth;
+        Bytes stream, rows;
+    };
+    const Case cases[] = {
+        {"Rle8",
+         8,
+         {
+             0x03, 0x01, 0x00, 0x03, 0x02, 0x01, 0x02, 0x00,  // a run; three as stored, padded
+             0x00, 0x00,                                      // end of the row
+             0x02, 0x01, 0x00, 0x02, 0x01, 0x01,              // a run; one right and one up
+             0x03, 0x01, 0x00, 0x01,                          // a run; end of the picture
+         },
+         {1, 1, 1, 2, 1, 2, 0, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 0, 0}},
+        {"Rle4",
+         4,
+         {
+             0x05, 0x12, 0x00, 0x02, 0x02, 0x00, 0x00, 0x00,  // a run of two colours; two right
+             0x00, 0x05, 0x34, 0x56, 0x70, 0x00,              // five as stored, padded
+             0x02, 0x89, 0x00, 0x01,                          // a run; end of the picture
+         },
+         {0x12, 0x12, 0x10, 0x00, 0x34, 0x56, 0x78, 0x90}},
+    };
+    for (const Case& c : cases) {
+        BmpSource source;
+        ASSERT_EQ(DecodeBmp(MakeBmp(RunLength(c.depth, c.stream)), source), BmpError::kNone)
+            << c.name;
+        EXPECT_EQ(Bytes(source.pixels.begin(), source.pixels.end() - kPixelSlack), c.rows)
+            << c.name;
+        EXPECT_EQ(source.header.compression, kBiRgb) << c.name;
+        EXPECT_EQ(source.header.depth, c.depth) << c.name;
+    }
+}
+
+TEST(RunLength, DataThatLeavesThePictureIsRefusedWithItsPlace) {
+    struct Case {
+        const char* name;
+        int depth;
+        Bytes stream;
+        BmpError error;
+        StreamPlace place;
+    };
+    const Case cases[] = {
+        {"RunPastTheRow",
+         8,
+         {0x04, 0x01, 0x03, 0x01, 0, 1},
+         BmpError::kRunPastRow,
+         {kRle8Data + 2, 0, 4}},
+        {"StoredRunPastTheRow",
+         8,
+         {0x00, 0x07, 1, 2, 3, 4, 5, 6, 7, 0, 0, 1},
+         BmpError::kRunPastRow,
+         {kRle8Data, 0, 0}},
+        {"DeltaPastTheRow",
+         8,
+         {0x03, 0x01, 0x00, 0x02, 0x04, 0x00, 0, 1},
+         BmpError::kRunPastRow,
+         {kRle8Data + 2, 0, 3}},
+        {"DeltaPastThePicture",
+         8,
+         {0x00, 0x02, 0x00, 0x04, 0, 1},
+         BmpError::kRunPastPicture,
+         {kRle8Data, 0, 0}},
+        {"RunAboveTheTopRow",
+         8,
+         {0, 0, 0, 0, 0, 0, 0x01, 0x01, 0, 1},
+         BmpError::kRunPastPicture,
+         {kRle8Data + 6, 3, 0}},
+        {"RowEndAboveTheTopRow",
+         8,
+         {0, 0, 0, 0, 0, 0, 0, 0, 0, 1},
+         BmpError::kRunPastPicture,
+         {kRle8Data + 6, 3, 0}},
+        {"NoData", 8, {}, BmpError::kRunPastFile, {kRle8Data, 0, 0}},
+        {"MissingEnd", 8, {0x03, 0x01, 0x00, 0x00}, BmpError::kRunPastFile, {kRle8Data + 4, 1, 0}},
+        {"EscapeCut", 8, {0x03, 0x01, 0x00}, BmpError::kRunPastFile, {kRle8Data + 2, 0, 3}},
+        {"DeltaCut", 8, {0x00, 0x02, 0x01}, BmpError::kRunPastFile, {kRle8Data, 0, 0}},
+        {"StoredRunPastTheFile",
+         8,
+         {0x00, 0x05, 1, 2, 3},
+         BmpError::kRunPastFile,
+         {kRle8Data, 0, 0}},
+        {"Rle4RunPastTheRow", 4, {0x08, 0x11, 0, 1}, BmpError::kRunPastRow, {kRle4Data, 0, 0}},
+        {"Rle4PaddingMissing",
+         4,
+         {0x00, 0x05, 0x12, 0x34, 0x50},
+         BmpError::kRunPastFile,
+         {kRle4Data, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        BmpSource source;
+        StreamPlace place;
+        EXPECT_EQ(DecodeBmp(MakeBmp(RunLength(c.depth, c.stream)), source, &place), c.error)
+            << c.name;
+        EXPECT_TRUE(source.pixels.empty()) << c.name;
+        EXPECT_EQ(place.offset, c.place.offset) << c.name;
+        EXPECT_EQ(place.row, c.place.row) << c.name;
+        EXPECT_EQ(place.column, c.place.column) << c.name;
+    }
+    EXPECT_EQ(Describe(BmpError::kRunPastRow, {1080, 0, 4}),
+              "the run-length data goes past the end of a row (the code at byte 1080, row 0 from "
+              "the bottom, column 4)");
+}
+
+// Four 32-bit pixels, 0xAARRGGBB as stored, behind a header that may carry alpha.
+struct AlphaCase {
+    const char* name;
+    std::uint32_t infoSize, compression, alphaMask;
+    std::array<std::uint32_t, 4> pixels;
+    std::array<std::uint32_t, 4> expected;  // 0xRRGGBB as decoded
+};
+
+// Opaque black, transparent black, half-transparent black and red.
+constexpr std::array<std::uint32_t, 4> kMixed = {0xFF000000, 0x00000000, 0x80000000, 0x80FF0000};
+constexpr std::array<std::uint32_t, 4> kMixedOnWhite = {0x000000, 0xFFFFFF, 0x7F7F7F, 0xFF7F7F};
+
+TEST(Transparency, PicturesWithAlphaAreLaidOnWhite) {
+    const AlphaCase cases[] = {
+        {"V5", 124, 3, 0xFF000000, kMixed, kMixedOnWhite},
+        {"V4WithoutBitFields", 108, 0, 0xFF000000, kMixed, kMixedOnWhite},
+        {"AlphaBitFields", 40, 6, 0xFF000000, kMixed, kMixedOnWhite},
+        // 8 of 15 is 136 of 255.
+        {"FourBitAlpha",
+         124,
+         3,
+         0xF0000000,
+         {0xF0000000, 0, 0x80000000, 0x80003400},
+         {0x000000, 0xFFFFFF, 0x777777, 0x779377}},
+        // Many writers leave the alpha at zero: such a file is opaque.
+        {"AlphaZeroEverywhere",
+         124,
+         3,
+         0xFF000000,
+         {0, 0x00123456, 0x00FFFFFF, 0},
+         {0x000000, 0x123456, 0xFFFFFF, 0x000000}},
+        // No alpha mask: the fourth byte means nothing, as before.
+        {"NoAlphaMask",
+         124,
+         3,
+         0,
+         {0, 0x80123456, 0xFFFFFFFF, 0x01000000},
+         {0x000000, 0x123456, 0xFFFFFF, 0x000000}},
+    };
+    for (const AlphaCase& c : cases) {
+        BmpLayout s = Layout(32, 4, 1);
+        s.infoSize = c.infoSize;
+        s.compression = c.compression;
+        if (c.compression != 0) s.masks[0] = 0xFF0000, s.masks[1] = 0xFF00, s.masks[2] = 0xFF;
+        s.alphaMask = c.alphaMask;
+        s.pixel = [&c](int x, int) { return c.pixels[x]; };
+        BmpSource source;
+        ASSERT_EQ(DecodeBmp(MakeBmp(s), source), BmpError::kNone) << c.name;
+        EXPECT_EQ(source.header.alpha.bits, 0) << c.name;
+        for (int x = 0; x < 4; ++x) {
+            const std::uint32_t v = GetU32(&source.pixels[4 * x]);
+            const BmpHeader& h = source.header;
+            const std::uint32_t rgb = std::uint32_t{h.red.Extract(v)} << 16 |
+                                      std::uint32_t{h.green.Extract(v)} << 8 | h.blue.Extract(v);
+            EXPECT_EQ(rgb, c.expected[x]) << c.name << " pixel " << x;
+        }
+    }
 }
 
 TEST(BmpReader, HeaderVersionsAreRead) {

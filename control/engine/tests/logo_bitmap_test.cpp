@@ -59,7 +59,7 @@ TEST_F(LogoBitmapTest, ClassificationOfFilesThatAreNotBmp) {
     EXPECT_EQ(bitmap.IsToneSource(bare), 0);
 }
 
-TEST_F(LogoBitmapTest, WhiteFirstLooksAtTheBytesAfterTheHeader) {
+TEST_F(LogoBitmapTest, WhiteFirstIsColourZeroOrTheFirstPixel) {
     CLogoBitmap bitmap;
     BmpLayout mono = Layout(1);
     mono.palette = {0x000000, 0xFFFFFF};  // the usual table: black first
@@ -72,6 +72,120 @@ TEST_F(LogoBitmapTest, WhiteFirstLooksAtTheBytesAfterTheHeader) {
     EXPECT_EQ(bitmap.IsWhiteFirst(Save("white.bmp", MakeBmp(colour))), 1);
     colour.pixel = [](int x, int y) { return x == 0 && y == 1 ? 0xFFFFFEu : 0xFFFFFFu; };
     EXPECT_EQ(bitmap.IsWhiteFirst(Save("grey.bmp", MakeBmp(colour))), 0);
+
+    // Offset 54 lies inside a V5 header, and before rows that start further on.
+    BmpLayout v5 = Layout(8, 124);
+    v5.palette[0] = 0xFFFFFF;
+    EXPECT_EQ(bitmap.IsWhiteFirst(Save("v5-palette.bmp", MakeBmp(v5))), 1);
+    v5 = Layout(24, 124);
+    v5.pixel = [](int x, int y) { return x == 0 && y == 1 ? 0xFFFFFFu : 0u; };
+    EXPECT_EQ(bitmap.IsWhiteFirst(Save("v5-colour.bmp", MakeBmp(v5))), 1);
+    colour.pixel = [](int x, int y) { return x == 0 && y == 1 ? 0xFFFFFFu : 0u; };
+    colour.dataOffset = 200;
+    EXPECT_EQ(bitmap.IsWhiteFirst(Save("far.bmp", MakeBmp(colour))), 1);
+    // A transparent first pixel is white paper.
+    BmpLayout alpha = Layout(32, 124);
+    alpha.alphaMask = 0xFF000000;
+    alpha.pixel = [](int x, int y) { return x == 0 && y == 1 ? 0u : 0xFF000000u; };
+    EXPECT_EQ(bitmap.IsWhiteFirst(Save("alpha.bmp", MakeBmp(alpha))), 1);
+
+    // The engine's own working files: white colour 0, and a 24-bit copy.
+    ASSERT_EQ(bitmap.LoadSource(Save("s.bmp", MakeBmp(Layout(24)))), 1);
+    ASSERT_EQ(bitmap.WriteDotBitmap(), 1);
+    EXPECT_EQ(bitmap.IsWhiteFirst(Path("Temp.bmp")), 1);
+    ASSERT_EQ(bitmap.CopyColourPlanes(12), 1);
+    EXPECT_EQ(bitmap.IsWhiteFirst(Path("RealRedColor.bmp")), 0);
+}
+
+// Pictures as image programs save them, each with the dots "None" gives it:
+// '#' a dot, '.' white, the top row first.
+TEST_F(LogoBitmapTest, PicturesAsUsersHaveThemGiveTheirDots) {
+    struct Case {
+        const char* name;
+        BmpLayout layout;
+        std::vector<std::string> dots;
+    };
+    // Top row: opaque, transparent, half and a quarter opaque black; bottom
+    // row: opaque white, transparent red, opaque blue, half-transparent red.
+    const std::uint32_t kLogo[2][4] = {{0xFF000000, 0x00000000, 0x80000000, 0x40000000},
+                                       {0xFFFFFFFF, 0x00FF0000, 0xFF0000FF, 0x80FF0000}};
+    BmpLayout transparent = Layout(32, 124);
+    transparent.width = 4;
+    transparent.compression = 3;
+    transparent.masks[0] = 0xFF0000, transparent.masks[1] = 0xFF00, transparent.masks[2] = 0xFF;
+    transparent.alphaMask = 0xFF000000;
+    transparent.pixel = [&kLogo](int x, int y) { return kLogo[y][x]; };
+    BmpLayout unset = transparent;
+    unset.pixel = [&kLogo](int x, int y) { return kLogo[y][x] & 0xFFFFFFu; };
+
+    BmpLayout rle8 = Layout(8);
+    rle8.width = 6;
+    rle8.height = 3;
+    rle8.compression = 1;
+    rle8.palette[0] = 0xFFFFFF, rle8.palette[2] = 0xC0C0C0;
+    rle8.stored = Bytes{0x03, 0x01, 0x00, 0x03, 0x02, 0x01, 0x02, 0x00, 0x00, 0x00,
+                        0x02, 0x01, 0x00, 0x02, 0x01, 0x01, 0x03, 0x01, 0x00, 0x01};
+    BmpLayout rle4 = Layout(4);
+    rle4.width = 7;
+    rle4.compression = 2;
+    for (std::size_t i = 0; i < rle4.palette.size(); ++i)
+        rle4.palette[i] = i % 2 ? 0x000000 : 0xFFFFFF;
+    rle4.stored = Bytes{0x05, 0x12, 0x00, 0x02, 0x02, 0x00, 0x00, 0x00, 0x00,
+                        0x05, 0x34, 0x56, 0x70, 0x00, 0x02, 0x89, 0x00, 0x01};
+
+    const Case cases[] = {
+        {"Transparent", transparent, {"#.#.", "..#."}},
+        {"AlphaUnset", unset, {"####", ".###"}},
+        {"Rle8", rle8, {"...###", "##....", "###.#."}},
+        {"Rle4", rle4, {"#.#.#.#", "#.#.#.."}},
+    };
+    for (const Case& c : cases) {
+        CLogoBitmap bitmap;
+        ASSERT_EQ(bitmap.LoadSource(Save("s.bmp", MakeBmp(c.layout))), 1)
+            << c.name << ": " << Describe(bitmap.Fault());
+        ASSERT_EQ(bitmap.ToneNone(5), 1);
+        std::vector<std::string> dots;
+        for (int y = 0; y < bitmap.Height(); ++y) {
+            const std::uint8_t* row =
+                bitmap.DotRaster() +
+                static_cast<std::size_t>(bitmap.Height() - 1 - y) * kRasterStride;
+            std::string line;
+            for (int x = 0; x < bitmap.Width(); ++x)
+                line += row[x] == kDot ? '#' : '.';
+            dots.push_back(line);
+        }
+        EXPECT_EQ(dots, c.dots) << c.name;
+    }
+}
+
+TEST_F(LogoBitmapTest, ColourCopyOfATransparentPictureIsOnWhite) {
+    BmpLayout s = Layout(32, 108);
+    s.width = 2;
+    s.height = 1;
+    s.alphaMask = 0xFF000000;
+    s.pixel = [](int x, int) { return x == 0 ? 0x00000000u : 0x80FF0000u; };
+    CLogoBitmap bitmap;
+    ASSERT_EQ(bitmap.LoadSource(Save("s.bmp", MakeBmp(s))), 1);
+    ASSERT_EQ(bitmap.CopyColourPlanes(12), 1);
+    const Bytes file = ReadBytes(Path("RealRedColor.bmp"));
+    ASSERT_EQ(file.size(), 54u + 8u);
+    EXPECT_EQ(Bytes(file.begin() + 54, file.begin() + 60),
+              (Bytes{0xFF, 0xFF, 0xFF, 0x7F, 0x7F, 0xFF}));
+}
+
+TEST_F(LogoBitmapTest, BadRunLengthDataIsNamedWithItsPlace) {
+    BmpLayout s = Layout(8);
+    s.compression = 1;
+    s.stored = Bytes{0x04, 0x01, 0x00, 0x01};  // four pixels in a row of three
+    const std::string path = Save("s.bmp", MakeBmp(s));
+    CLogoBitmap bitmap;
+    EXPECT_EQ(bitmap.LoadSource(path), 0);
+    EXPECT_EQ(Describe(bitmap.Fault()),
+              path +
+                  ": the run-length data goes past the end of a row (the code at byte 1078, row 0 "
+                  "from the bottom, column 0)");
+    EXPECT_EQ(CheckSource(path), bitmap.Fault().source);
+    EXPECT_EQ(bitmap.IsWhiteFirst(path), 0);
 }
 
 TEST_F(LogoBitmapTest, LoadSourceFillsTheDescription) {

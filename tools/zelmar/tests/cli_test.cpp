@@ -1,34 +1,11 @@
-#include "cli.h"
-
 #include <gtest/gtest.h>
 
-#include <sstream>
-
-#include "bmp_builder.h"
+#include "cli_fixture.h"
 #include "engine/files.h"
 #include "links/spooler.h"
-#include "work_dir.h"
 
 namespace zelmar::cli {
 namespace {
-
-class CliTest : public test::WorkDirTest {
-  protected:
-    int Run(std::vector<std::string> args) {
-        out_.str("");
-        err_.str("");
-        return cli::Run(args, out_, err_);
-    }
-    std::string Out() const { return out_.str(); }
-    std::string Err() const { return err_.str(); }
-    std::string Logo() {
-        test::WriteBytes(Path("logo.bmp"),
-                         test::MakeColourBmp(30, 10, [](int x, int) { return test::Grey(x * 8); }));
-        return Path("logo.bmp");
-    }
-
-    std::ostringstream out_, err_;
-};
 
 TEST_F(CliTest, Info) {
     EXPECT_EQ(Run({"info", Logo()}), kOk);

@@ -31,8 +31,8 @@ class LinksEndToEndTest : public test::WorkDirTest {
     }
     // The stand-in on a free loopback port, with `reply` to the status query.
     std::unique_ptr<Program> Standin(const std::string& reply, bool pty = false) {
-        std::vector<std::string> args = {"--listen", "127.0.0.1:0", "--flash", Path("flash"),
-                                         "--out", Path("out"), "--status-reply", reply};
+        std::vector<std::string> args = {"--listen", "127.0.0.1:0", "--flash",        Path("flash"),
+                                         "--out",    Path("out"),   "--status-reply", reply};
         if (pty) args.push_back("--pty");
         auto program = std::make_unique<Program>(args);
         port_ = ListeningPort(*program);

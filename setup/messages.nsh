@@ -1,0 +1,31 @@
+; The setup's own texts, in English and Korean; the pages' standard texts come
+; with NSIS. $Queue, $1 and $ProcessorDir are filled where a text is shown.
+
+LangString QueueTitle ${LANG_ENGLISH} "Printer queue"
+LangString QueueTitle ${LANG_KOREAN} "프린터 대기열"
+LangString QueueSubtitle ${LANG_ENGLISH} "Choose whether a queue of the printer's driver prints through Tivrap."
+LangString QueueSubtitle ${LANG_KOREAN} "프린터 드라이버의 대기열이 Tivrap을 통해 인쇄할지 선택하십시오."
+LangString QueueText ${LANG_ENGLISH} "Tivrap reworks the driver's receipts on their way to the printer and passes logo jobs through unchanged. Setup can make one of these queues print through it; the others are left as they are."
+LangString QueueText ${LANG_KOREAN} "Tivrap은 드라이버의 영수증을 프린터로 보내기 전에 다시 만들고, 로고 작업은 그대로 보냅니다. 설치 프로그램은 아래 대기열 중 하나가 Tivrap을 통해 인쇄하도록 할 수 있으며, 다른 대기열은 그대로 둡니다."
+LangString QueueNone ${LANG_ENGLISH} "(Leave every queue as it is)"
+LangString QueueNone ${LANG_KOREAN} "(대기열을 바꾸지 않음)"
+
+LangString UnknownQueue ${LANG_ENGLISH} "No queue named $\"$Queue$\" of the thermal printer's driver is installed. Setup has changed nothing."
+LangString UnknownQueue ${LANG_KOREAN} "감열 프린터 드라이버의 $\"$Queue$\" 대기열이 설치되어 있지 않습니다. 설치 프로그램은 아무것도 바꾸지 않았습니다."
+LangString NoProcessorHere ${LANG_ENGLISH} "This setup holds no print processor for 64-bit Windows. Use the setup built for it. Setup has changed nothing."
+LangString NoProcessorHere ${LANG_KOREAN} "이 설치 프로그램에는 64비트 Windows용 인쇄 프로세서가 없습니다. 64비트용 설치 프로그램을 사용하십시오. 설치 프로그램은 아무것도 바꾸지 않았습니다."
+LangString RegisterFailed ${LANG_ENGLISH} "The Zelmar control (Zelmar.ocx) could not be registered, so Orvenna could not use it. Setup has stopped."
+LangString RegisterFailed ${LANG_KOREAN} "Zelmar 컨트롤(Zelmar.ocx)을 등록할 수 없어 Orvenna가 사용할 수 없습니다. 설치를 중단했습니다."
+LangString ProcessorFailed ${LANG_ENGLISH} "The print processor Tivrap could not be installed: $1 Setup has stopped."
+LangString ProcessorFailed ${LANG_KOREAN} "인쇄 프로세서 Tivrap을 설치할 수 없습니다: $1 설치를 중단했습니다."
+LangString QueueFailed ${LANG_ENGLISH} "The queue $\"$Queue$\" could not be made to print through Tivrap: $1 Setup has stopped."
+LangString QueueFailed ${LANG_KOREAN} "$\"$Queue$\" 대기열이 Tivrap을 통해 인쇄하도록 바꿀 수 없습니다: $1 설치를 중단했습니다."
+
+LangString ProcessorKept ${LANG_ENGLISH} "The print processor Tivrap stays: these queues still print through it:"
+LangString ProcessorKept ${LANG_KOREAN} "다음 대기열이 아직 인쇄 프로세서 Tivrap을 사용하므로 Tivrap은 남겨 둡니다:"
+LangString ProcessorNotRemoved ${LANG_ENGLISH} "The print processor Tivrap could not be removed: $1"
+LangString ProcessorNotRemoved ${LANG_KOREAN} "인쇄 프로세서 Tivrap을 제거할 수 없습니다: $1"
+LangString SettingsSection ${LANG_ENGLISH} "Settings and logo lists"
+LangString SettingsSection ${LANG_KOREAN} "설정 및 로고 목록"
+LangString SettingsDescription ${LANG_ENGLISH} "Also remove Orvenna.ini, TopLogo.ini and BottomLogo.ini, and the sample Thermal.ini that setup added. They are kept unless this is chosen."
+LangString SettingsDescription ${LANG_KOREAN} "Orvenna.ini, TopLogo.ini, BottomLogo.ini와 설치 프로그램이 추가한 예제 Thermal.ini도 제거합니다. 선택하지 않으면 남겨 둡니다."
