@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -17,7 +18,7 @@
 namespace bench {
 
 // In $TMPDIR when it is set, so that a run can choose the file system it
-// measures; /tmp otherwise.
+// measures; /tmp otherwise. Removed with all it holds when the program ends.
 inline const std::string& WorkDir() {
     static const std::string dir = [] {
         const char* tmp = std::getenv("TMPDIR");
@@ -25,6 +26,12 @@ inline const std::string& WorkDir() {
         if (!::mkdtemp(path.data()) || ::chdir(path.c_str()) != 0) std::abort();
         return path;
     }();
+    // Registered once the name is made, so that it runs while the name lives.
+    static const int removed = std::atexit([] {
+        std::error_code ignored;
+        std::filesystem::remove_all(WorkDir(), ignored);
+    });
+    static_cast<void>(removed);
     return dir;
 }
 
