@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 
+#include "canvas.h"
 #include "resource.h"
 
 namespace orvenna::test {
@@ -270,31 +271,20 @@ bool AppProcess::WaitForPainted(HWND window) {
     });
 }
 
-std::vector<COLORREF> AppProcess::Pixels(HWND window) {
+std::vector<std::uint32_t> AppProcess::ScreenPixels(POINT origin, int width, int height) {
+    zelmar::test::Canvas canvas(width, height);
+    const HDC screen = GetDC(nullptr);
+    BitBlt(canvas.Dc(), 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+    return canvas.Pixels();
+}
+
+std::vector<std::uint32_t> AppProcess::Pixels(HWND window) {
     RECT client;
     GetClientRect(window, &client);
     POINT origin = {0, 0};
     ClientToScreen(window, &origin);
-    const int width = client.right, height = client.bottom;
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    const HDC screen = GetDC(nullptr);
-    const HDC memory = CreateCompatibleDC(screen);
-    const HBITMAP section = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    std::vector<COLORREF> pixels;
-    if (section) {
-        const HGDIOBJ old = SelectObject(memory, section);
-        BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
-        GdiFlush();
-        const auto* first = static_cast<const COLORREF*>(bits);
-        pixels.assign(first, first + static_cast<std::size_t>(width) * height);
-        SelectObject(memory, old);
-        DeleteObject(section);
-    }
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixels;
+    return ScreenPixels(origin, client.right, client.bottom);
 }
 
 }  // namespace orvenna::test

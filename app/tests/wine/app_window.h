@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -56,8 +57,12 @@ class AppProcess {
     // Waits until `window` and every window below it have nothing left to
     // paint; false on the time limit.
     static bool WaitForPainted(HWND window);
-    // The client area of `window` as it is on the screen, a pixel a value.
-    static std::vector<COLORREF> Pixels(HWND window);
+    // What the screen shows in `width` x `height` from `origin`, as 0xRRGGBB
+    // row by row from the top (another process's window reads back black
+    // through its own device context under Wine).
+    static std::vector<std::uint32_t> ScreenPixels(POINT origin, int width, int height);
+    // The client area of `window` as it is on the screen.
+    static std::vector<std::uint32_t> Pixels(HWND window);
 
   private:
     // A buffer in the program's memory for messages that carry pointers.

@@ -165,8 +165,8 @@ TEST_F(KoreanOrvennaTest, RelabelsAndShowsTheDriverTab) {
     EXPECT_EQ(app_->ListColumns(Item(window, IDC_TOP_LIST)),
               (Texts{W("순서"), W("이름"), W("크기")}));
     ASSERT_TRUE(AppProcess::WaitForPainted(window));
-    const std::vector<COLORREF> atStart = AppProcess::Pixels(window);
-    ASSERT_GT(std::set<COLORREF>(atStart.begin(), atStart.end()).size(), 2u) << "a capture";
+    const std::vector<std::uint32_t> atStart = AppProcess::Pixels(window);
+    ASSERT_GT(std::set<std::uint32_t>(atStart.begin(), atStart.end()).size(), 2u) << "a capture";
     Screenshot("korean-driver");
     ShowTab(window, 0);
     ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(Item(window, IDC_TOP_LIST)); }));
@@ -178,7 +178,7 @@ TEST_F(KoreanOrvennaTest, RelabelsAndShowsTheDriverTab) {
     ShowTab(window, 1);
     ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(Item(window, IDC_PRINTER)); }));
     ASSERT_TRUE(AppProcess::WaitForPainted(window));
-    const std::vector<COLORREF> back = AppProcess::Pixels(window);
+    const std::vector<std::uint32_t> back = AppProcess::Pixels(window);
     ASSERT_EQ(back.size(), atStart.size());
     std::size_t differ = 0;
     for (std::size_t i = 0; i < back.size(); ++i)

@@ -44,16 +44,11 @@ bool StartLinuxProgram(std::wstring commandLine) {
     return true;
 }
 
-// What a window shows on the screen (another process's window reads back
-// black through its own device context under Wine).
+// What a window shows on the screen, from its outer corner.
 std::vector<std::uint32_t> Shown(HWND window, int width, int height) {
-    Canvas canvas(width, height);
     RECT place = {};
     GetWindowRect(window, &place);
-    const HDC screen = GetDC(nullptr);
-    BitBlt(canvas.Dc(), 0, 0, width, height, screen, place.left, place.top, SRCCOPY);
-    ReleaseDC(nullptr, screen);
-    return canvas.Pixels();
+    return AppProcess::ScreenPixels({place.left, place.top}, width, height);
 }
 
 // A picture file stretched to `width` x `height`, whole dots, nearest first.
