@@ -161,9 +161,11 @@ class FakeEnvironment : public Environment {
 
 class MemoryFiles : public Files {
   public:
-    std::optional<std::string> Read(const std::string& path) const override {
+    std::optional<std::string> Read(const std::string& path, std::size_t limit) const override {
         const auto found = files.find(path);
-        if (found == files.end()) return std::nullopt;
+        if (found == files.end() || unreadable.count(path) || found->second.size() > limit) {
+            return std::nullopt;
+        }
         return found->second;
     }
     bool Replace(const std::string& path, const std::string& bytes) override {
@@ -181,8 +183,9 @@ class MemoryFiles : public Files {
     }
 
     std::map<std::string, std::string> files;
-    std::set<std::string> logos;   // picture files that exist
-    std::set<std::string> locked;  // paths that cannot be written or deleted
+    std::set<std::string> logos;       // picture files that exist
+    std::set<std::string> locked;      // paths that cannot be written or deleted
+    std::set<std::string> unreadable;  // files there that cannot be read
 };
 
 // Latin-1 as the system code page: every character up to U+00FF has an exact
@@ -217,5 +220,21 @@ class Latin1 : public AnsiText {
         return text;
     }
 };
+
+// UTF-8 text of the Basic Multilingual Plane as UTF-16LE, without a mark.
+inline std::string Utf16Le(const std::string& utf8) {
+    std::string units;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : 3;
+        unsigned c = length == 1 ? lead : lead & (0x7Fu >> length);
+        for (std::size_t k = 1; k < length; ++k)
+            c = c << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3Fu);
+        units += static_cast<char>(c & 0xFF);
+        units += static_cast<char>(c >> 8);
+        i += length;
+    }
+    return units;
+}
 
 }  // namespace orvenna::test

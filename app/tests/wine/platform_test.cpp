@@ -64,7 +64,7 @@ TEST_F(PlatformTest, ReplaceWritesANewFileInThePlaceOfTheOld) {
     const std::string path = Path("TopLogo.ini");
     ASSERT_TRUE(files.Replace(path, "[LOGO]\r\n"));
     ASSERT_TRUE(files.Replace(path, "[LOGO]\r\nLogofile1=a\r\n"));
-    EXPECT_EQ(files.Read(path), "[LOGO]\r\nLogofile1=a\r\n");
+    EXPECT_EQ(files.Read(path, kProfileFileLimit), "[LOGO]\r\nLogofile1=a\r\n");
     EXPECT_FALSE(zelmar::test::FileExists(path + ".new"));
 
     // A folder where the file should be: nothing is written, nothing left.
@@ -73,7 +73,7 @@ TEST_F(PlatformTest, ReplaceWritesANewFileInThePlaceOfTheOld) {
     EXPECT_FALSE(files.Replace(folder, "[LOGO]\r\n"));
     EXPECT_FALSE(files.IsPresentFile(folder));
     EXPECT_FALSE(zelmar::test::FileExists(folder + ".new"));
-    EXPECT_FALSE(files.Read(Path("missing.ini")));
+    EXPECT_FALSE(files.Read(Path("missing.ini"), kProfileFileLimit));
 
     EXPECT_TRUE(files.Remove(path));
     EXPECT_FALSE(files.IsPresentFile(path));
