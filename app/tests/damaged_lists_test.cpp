@@ -6,6 +6,7 @@
 #include <cctype>
 
 #include "presenter_fixture.h"
+#include "profile_cases.h"
 #include "texts.h"
 
 namespace orvenna::test {

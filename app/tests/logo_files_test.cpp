@@ -2,6 +2,7 @@
 
 #include "fakes.h"
 #include "logo_files.h"
+#include "profile_cases.h"
 
 namespace orvenna::test {
 namespace {

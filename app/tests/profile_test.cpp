@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "fakes.h"
 #include "profile.h"
 #include "profile_cases.h"
 
