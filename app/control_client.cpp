@@ -2,7 +2,7 @@
 
 #include "dispatch_ids.h"
 #include "platform.h"
-#include "win32/owners.h"
+#include "win32/com_owners.h"
 
 namespace orvenna {
 
@@ -67,8 +67,8 @@ bool ControlClient::Call(DISPID id, Arguments& arguments, VARTYPE type, VARIANT&
 
 int32_t ControlClient::Status(DISPID id, Arguments& arguments) {
     zelmar::win32::UniqueVariant result;
-    if (!Call(id, arguments, VT_I4, *result.get())) return kNotReached;
-    return result.get()->lVal;
+    if (!Call(id, arguments, VT_I4, *result.put())) return kNotReached;
+    return result.get().lVal;
 }
 
 int32_t ControlClient::BitmapInfo(const std::string& path, int32_t& bitsPixel, int32_t& height,
@@ -88,8 +88,8 @@ std::string ControlClient::Preview(const std::string& path, int imageMode, int b
     Arguments arguments;
     arguments.Text(path).Short(imageMode).Short(brightness).Short(rotation);
     zelmar::win32::UniqueVariant result;
-    if (!Call(ZELMAR_DISPID_PREVIEW, arguments, VT_BSTR, *result.get())) return {};
-    const BSTR shown = result.get()->bstrVal;
+    if (!Call(ZELMAR_DISPID_PREVIEW, arguments, VT_BSTR, *result.put())) return {};
+    const BSTR shown = result.get().bstrVal;
     return Utf8(std::wstring(shown, SysStringLen(shown)));
 }
 
