@@ -6,7 +6,7 @@
 #include <climits>
 
 #include "transports.h"
-#include "win32/owners.h"
+#include "win32/socket_owners.h"
 
 namespace zelmar::links {
 

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "loopback_printer.h"
-#include "win32/owners.h"
+#include "win32/socket_owners.h"
 
 namespace zelmar::links::test {
 
