@@ -1,17 +1,12 @@
 #include "control_client.h"
 
+#include "dispatch_ids.h"
 #include "platform.h"
-#include "win32/owners.h"
+#include "win32/com_owners.h"
 
 namespace orvenna {
 
 namespace {
-
-// The control's dispatch ids.
-constexpr DISPID kBitmapInfo = 1;
-constexpr DISPID kPreview = 4;
-constexpr DISPID kPrintDriverUpload = 11;
-constexpr DISPID kEraserAll = 12;
 
 // What a call that does not reach the control reports: nothing could be
 // opened.
@@ -72,8 +67,8 @@ bool ControlClient::Call(DISPID id, Arguments& arguments, VARTYPE type, VARIANT&
 
 int32_t ControlClient::Status(DISPID id, Arguments& arguments) {
     zelmar::win32::UniqueVariant result;
-    if (!Call(id, arguments, VT_I4, *result.get())) return kNotReached;
-    return result.get()->lVal;
+    if (!Call(id, arguments, VT_I4, *result.put())) return kNotReached;
+    return result.get().lVal;
 }
 
 int32_t ControlClient::BitmapInfo(const std::string& path, int32_t& bitsPixel, int32_t& height,
@@ -81,7 +76,7 @@ int32_t ControlClient::BitmapInfo(const std::string& path, int32_t& bitsPixel, i
     LONG bits = bitsPixel, rows = height, columns = width;
     Arguments arguments;
     arguments.Text(path).LongRef(&bits).LongRef(&rows).LongRef(&columns);
-    const int32_t status = Status(kBitmapInfo, arguments);
+    const int32_t status = Status(ZELMAR_DISPID_BITMAP_INFO, arguments);
     bitsPixel = bits;
     height = rows;
     width = columns;
@@ -93,8 +88,8 @@ std::string ControlClient::Preview(const std::string& path, int imageMode, int b
     Arguments arguments;
     arguments.Text(path).Short(imageMode).Short(brightness).Short(rotation);
     zelmar::win32::UniqueVariant result;
-    if (!Call(kPreview, arguments, VT_BSTR, *result.get())) return {};
-    const BSTR shown = result.get()->bstrVal;
+    if (!Call(ZELMAR_DISPID_PREVIEW, arguments, VT_BSTR, *result.put())) return {};
+    const BSTR shown = result.get().bstrVal;
     return Utf8(std::wstring(shown, SysStringLen(shown)));
 }
 
@@ -105,13 +100,13 @@ int32_t ControlClient::PrintDriverUpload(const std::string& printer, const std::
     Arguments arguments;
     arguments.Text(printer).Text(images).Text(top).Text(bottom);
     arguments.Short(topLogo).Short(bottomLogo).Short(imageMode).Short(brightness).Short(rotation);
-    return Status(kPrintDriverUpload, arguments);
+    return Status(ZELMAR_DISPID_PRINT_DRIVER_UPLOAD, arguments);
 }
 
 int32_t ControlClient::EraserAll(const std::string& printer, int mode) {
     Arguments arguments;
     arguments.Text(printer).Short(mode);
-    return Status(kEraserAll, arguments);
+    return Status(ZELMAR_DISPID_ERASER_ALL, arguments);
 }
 
 }  // namespace orvenna

@@ -12,7 +12,6 @@
 #include <map>
 #include <memory>
 #include <set>
-#include <type_traits>
 #include <vector>
 
 #include "control_client.h"
@@ -20,6 +19,7 @@
 #include "main_view.h"
 #include "platform.h"
 #include "presenter.h"
+#include "win32/window_owners.h"
 
 namespace orvenna {
 
@@ -87,10 +87,7 @@ class MainWindow final : public MainView {
     std::set<int> hidden_;
     int tab_ = 0;
     bool filling_ = false;  // the presenter is filling a list view
-    struct BitmapDeleter {
-        void operator()(HBITMAP bitmap) const { DeleteObject(bitmap); }
-    };
-    std::map<int, std::unique_ptr<std::remove_pointer_t<HBITMAP>, BitmapDeleter>> pictures_;
+    std::map<int, zelmar::win32::UniqueBitmap> pictures_;
     Microsoft::WRL::ComPtr<IOleObject> control_;
     std::unique_ptr<ControlSite> site_;
 };

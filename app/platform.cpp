@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "win32/owners.h"
+#include "win32/handle_owners.h"
 
 namespace orvenna {
 

@@ -13,7 +13,7 @@
 
 #include "core/language.h"
 #include "platform.h"
-#include "win32/owners.h"
+#include "win32/printer_owners.h"
 
 namespace {
 
@@ -126,11 +126,10 @@ int UseProcessor(const std::wstring& queue) {
                      orvenna::Utf8(queue).c_str());
         return kFailed;
     }
-    HANDLE opened = nullptr;
+    UniquePrinter printer;
     PRINTER_DEFAULTSW access{nullptr, nullptr, PRINTER_ALL_ACCESS};
-    if (!OpenPrinterW(const_cast<LPWSTR>(queue.c_str()), &opened, &access))
+    if (!OpenPrinterW(const_cast<LPWSTR>(queue.c_str()), printer.put(), &access))
         return Failed("OpenPrinter");
-    const UniquePrinter printer(opened);
     DWORD needed = 0;
     GetPrinterW(printer.get(), 2, nullptr, 0, &needed);
     std::vector<BYTE> buffer(needed);

@@ -3,7 +3,7 @@
 #include <iterator>
 
 #include "module.h"
-#include "win32/owners.h"
+#include "win32/window_owners.h"
 
 namespace zelmar::automation {
 

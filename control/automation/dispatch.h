@@ -7,7 +7,7 @@
 
 #include <oaidl.h>
 
-#include "win32/owners.h"
+#include "win32/com_owners.h"
 #include "zelmar_h.h"
 
 namespace zelmar::automation {

@@ -2,16 +2,11 @@
 
 #include <algorithm>
 
+#include "dispatch_ids.h"
 #include "module.h"
 #include "zelmar_h.h"
 
 namespace zelmar::automation {
-
-namespace {
-
-constexpr DISPID kProgress = 1;
-
-}  // namespace
 
 STDMETHODIMP ProgressEvents::QueryInterface(REFIID riid, void** out) {
     if (!out) return E_POINTER;
@@ -76,8 +71,8 @@ void ProgressEvents::Fire(std::int32_t data) {
         argument.vt = VT_I4;
         argument.lVal = data;
         DISPPARAMS params = {&argument, nullptr, 1, 0};
-        sink.second->Invoke(kProgress, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
-                            nullptr, nullptr, nullptr);
+        sink.second->Invoke(ZELMAR_DISPID_PROGRESS, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
+                            &params, nullptr, nullptr, nullptr);
     }
 }
 

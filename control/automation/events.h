@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "win32/owners.h"
+#include "win32/com_owners.h"
 
 namespace zelmar::automation {
 

@@ -9,8 +9,8 @@
 
 #include <string>
 
+#include "win32/com_owners.h"
 #include "win32/guard.h"
-#include "win32/owners.h"
 
 namespace zelmar::automation {
 

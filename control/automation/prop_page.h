@@ -7,7 +7,8 @@
 #include <ocidl.h>
 #include <olectl.h>
 
-#include "win32/owners.h"
+#include "win32/com_owners.h"
+#include "win32/window_owners.h"
 
 namespace zelmar::automation {
 

@@ -10,7 +10,8 @@
 #include "identity.h"
 #include "module.h"
 #include "resource.h"
-#include "win32/owners.h"
+#include "win32/com_owners.h"
+#include "win32/handle_owners.h"
 #include "zelmar_h.h"
 
 namespace zelmar::automation {
@@ -60,12 +61,11 @@ std::vector<Entry> PageEntries(const std::wstring& server) {
 }
 
 bool Write(const Entry& entry) {
-    HKEY created = nullptr;
+    win32::UniqueHkey key;
     if (RegCreateKeyExW(HKEY_CLASSES_ROOT, entry.key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                        &created, nullptr) != ERROR_SUCCESS) {
+                        key.put(), nullptr) != ERROR_SUCCESS) {
         return false;
     }
-    const win32::UniqueHkey key(created);
     if (!entry.value) return true;
     const auto bytes = static_cast<DWORD>((entry.value->size() + 1) * sizeof(wchar_t));
     return RegSetValueExW(key.get(), entry.name, 0, REG_SZ,
@@ -86,11 +86,10 @@ bool RegisterClasses() {
 // Deletes `name` under `parent` with all its subkeys. Windows XP has no
 // RegDeleteTree, and RegDeleteKey removes only keys without subkeys.
 LSTATUS DeleteTree(HKEY parent, const std::wstring& name) {
-    HKEY opened = nullptr;
+    win32::UniqueHkey key;
     LSTATUS status =
-        RegOpenKeyExW(parent, name.c_str(), 0, KEY_ENUMERATE_SUB_KEYS | DELETE, &opened);
+        RegOpenKeyExW(parent, name.c_str(), 0, KEY_ENUMERATE_SUB_KEYS | DELETE, key.put());
     if (status != ERROR_SUCCESS) return status;
-    const win32::UniqueHkey key(opened);
     // Registry key names are at most 255 characters.
     wchar_t child[256];
     for (;;) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "dispatch_ids.h"
 #include "identity.h"
 #include "methods/device_methods.h"
 #include "methods/driver_methods.h"
@@ -168,6 +169,9 @@ STDMETHODIMP CZelmarCtrl::FileLoad(BSTR FileName, LONG* status) {
         return S_OK;
     });
 }
+
+// Containers show the about box by the stock id.
+static_assert(ZELMAR_DISPID_ABOUT_BOX == DISPID_ABOUTBOX);
 
 STDMETHODIMP CZelmarCtrl::AboutBox() {
     return win32::Guarded([&] {

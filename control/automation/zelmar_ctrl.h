@@ -14,8 +14,9 @@
 #include "events.h"
 #include "messages.h"
 #include "methods/device_context.h"
+#include "win32/com_owners.h"
 #include "win32/guard.h"
-#include "win32/owners.h"
+#include "win32/window_owners.h"
 #include "zelmar_h.h"
 
 namespace zelmar::automation {

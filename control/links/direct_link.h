@@ -42,6 +42,9 @@ class DirectLink {
     LinkResult ExchangeStatus(std::int32_t printer);
     // Sends one whole command or sequence.
     LinkResult Send(const Bytes& command);
+    // Ends a job that went out whole: done once the printer has taken every
+    // byte, so that the close that follows loses none.
+    LinkResult Finish() { return transport_->Finish(); }
 
     // How the elements of a form travel on this link.
     const Framing& FormFraming() const { return framing_; }

@@ -2,6 +2,7 @@
 
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
@@ -12,6 +13,8 @@
 #include <cstdlib>
 #include <optional>
 #include <thread>
+
+#include "ports.h"
 
 namespace zelmar::links {
 
@@ -40,6 +43,10 @@ std::string DeviceOfPort(const std::string& port) {
         return mapped;
     }
     return com ? "/dev/ttyS" + std::to_string(*com - 1) : "/dev/lp" + std::to_string(*lpt - 1);
+}
+
+std::string PortPath(const std::string& port) {
+    return DeviceOfPort(port);
 }
 
 void MakeRaw(int fd) {
@@ -121,6 +128,7 @@ void UniqueFd::reset(int fd) {
 void PortFile::Attach(UniqueFd fd, Kind kind) {
     fd_ = std::move(fd);
     kind_ = kind;
+    finished_ = false;
 }
 
 long PortFile::Put(const std::uint8_t* data, std::size_t size) const {
@@ -130,9 +138,7 @@ long PortFile::Put(const std::uint8_t* data, std::size_t size) const {
 
 LinkResult PortFile::Write(const std::uint8_t* data, std::size_t size, std::uint32_t limitMs) {
     if (!fd_) return LinkResult::Failed(LinkError::kWrite, EBADF);
-    const std::uint64_t bound =
-        limitMs > 0 ? limitMs : std::uint64_t{timeouts_.writeMsPerByte} * size + timeouts_.writeMs;
-    const Deadline deadline = DeadlineIn(bound);
+    const Deadline deadline = DeadlineIn(limitMs > 0 ? limitMs : WriteBoundMs(size));
     while (size > 0) {
         if (!WaitReady(fd_.get(), POLLOUT, deadline)) {
             return LinkResult::Failed(LinkError::kWrite, ETIMEDOUT);
@@ -142,6 +148,8 @@ LinkResult PortFile::Write(const std::uint8_t* data, std::size_t size, std::uint
             data += written;
             size -= static_cast<std::size_t>(written);
         } else if (written < 0 && TryAgain(errno)) {
+            // A device may say it is ready and still take nothing.
+            if (MsLeft(deadline) == 0) return LinkResult::Failed(LinkError::kWrite, ETIMEDOUT);
             PauseBeforeRetry(deadline);
         } else {
             return LinkResult::Failed(LinkError::kWrite, written < 0 ? errno : EIO);
@@ -163,6 +171,7 @@ LinkResult PortFile::Read(std::uint8_t* buffer, std::size_t capacity, std::size_
             if (timeouts_.replyGapMs == 0) break;
             deadline = std::min(last, DeadlineIn(timeouts_.replyGapMs));
         } else if (got < 0 && TryAgain(errno)) {
+            if (MsLeft(deadline) == 0) break;
             PauseBeforeRetry(deadline);
         } else if (got == 0) {
             break;  // the end of the file, or the printer closed the connection
@@ -171,6 +180,29 @@ LinkResult PortFile::Read(std::uint8_t* buffer, std::size_t capacity, std::size_
         }
     }
     return LinkResult::Done();
+}
+
+std::size_t PortFile::Held() const {
+    int held = 0;
+    if (ioctl(fd_.get(), TIOCOUTQ, &held) != 0 || held < 0) return 0;
+    return static_cast<std::size_t>(held);
+}
+
+LinkResult PortFile::Finish() {
+    if (!fd_) return LinkResult::Failed(LinkError::kWrite, EBADF);
+    const Deadline deadline = DeadlineIn(WriteBoundMs(Held()));
+    while (Held() > 0) {
+        if (MsLeft(deadline) == 0) return LinkResult::Failed(LinkError::kWrite, ETIMEDOUT);
+        PauseBeforeRetry(deadline);
+    }
+    finished_ = true;
+    return LinkResult::Done();
+}
+
+void PortFile::Close() {
+    // A pseudo-terminal's flush discards what its far end has not read yet.
+    if (fd_ && kind_ != Kind::kSocket && !finished_) tcflush(fd_.get(), TCOFLUSH);
+    fd_.reset();
 }
 
 void PortFile::Purge() {

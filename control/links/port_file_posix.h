@@ -71,7 +71,13 @@ class PortFile : public Transport {
     LinkResult Read(std::uint8_t* buffer, std::size_t capacity, std::size_t& received,
                     std::uint32_t timeoutMs) override;
     void Purge() override;
-    void Close() override { fd_.reset(); }
+    // Waits until the line has sent what the system holds of the job, within
+    // the write bound of those bytes.
+    LinkResult Finish() override;
+    // Unless a finished job left nothing behind, what the system still holds
+    // for the printer is discarded, so that the close never waits on a
+    // printer that stopped.
+    void Close() override;
 
   protected:
     enum class Kind { kDevice, kWriteOnlyDevice, kSocket };
@@ -80,13 +86,21 @@ class PortFile : public Transport {
     // Takes an open, non-blocking descriptor.
     void Attach(UniqueFd fd, Kind kind);
     int Descriptor() const { return fd_.get(); }
+    // The bytes the system holds for the printer: not yet on the line, or on
+    // a connection not yet acknowledged (its end included); 0 where the port
+    // does not tell.
+    std::size_t Held() const;
 
   private:
     long Put(const std::uint8_t* data, std::size_t size) const;
+    std::uint64_t WriteBoundMs(std::size_t size) const {
+        return std::uint64_t{timeouts_.writeMsPerByte} * size + timeouts_.writeMs;
+    }
 
     PortTimeouts timeouts_;
     UniqueFd fd_;
     Kind kind_ = Kind::kDevice;
+    bool finished_ = false;
 };
 
 }  // namespace zelmar::links

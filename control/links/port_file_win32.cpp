@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "direct_link.h"
+#include "ports.h"
 #include "transports.h"
 
 namespace zelmar::links {
@@ -17,6 +19,10 @@ DWORD Capacity(std::size_t capacity) {
 }
 
 }  // namespace
+
+std::string PortPath(const std::string& port) {
+    return ChooseLink(port) == LinkKind::kSerial ? SerialDeviceName(port) : port;
+}
 
 LinkResult LastError(LinkError error) {
     return LinkResult::Failed(error, GetLastError());

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "transport.h"
-#include "win32/owners.h"
+#include "win32/handle_owners.h"
 
 namespace zelmar::links {
 

@@ -19,7 +19,8 @@ class Ports {
     // A serial port ("COM1" ... "COM12"; on Linux also a device path).
     // Open: for reading and writing, not shared, its queues purged; read
     // time-outs 10 ms between bytes and 100 ms in all; writes within
-    // WriteMillisecondsPerByte(baudCode) per byte. Configure applies the line
+    // WriteMillisecondsPerByte(baudCode) per byte plus kSerialWriteFloorMs.
+    // Configure applies the line
     // settings: rate and parity by their codes, 8 data bits, 1 stop bit, raw
     // bytes, output flow by CTS and DSR, DTR and RTS on.
     virtual std::unique_ptr<Transport> Serial(const std::string& port,
@@ -37,5 +38,9 @@ class Ports {
 
 // The running platform's ports.
 Ports& SystemPorts();
+
+// The file that the serial and device-file links open for a port's name: the
+// name as the link opens it on Windows, its device on Linux.
+std::string PortPath(const std::string& port);
 
 }  // namespace zelmar::links

@@ -33,7 +33,9 @@ std::optional<Parity> ParityOf(std::int32_t code) {
 }
 
 std::uint32_t WriteMillisecondsPerByte(std::int32_t code) {
-    return 76800u / static_cast<std::uint32_t>(KnownCode(code) ? code : kSlowestCode);
+    constexpr std::uint32_t kFactor = 4, kBitsPerByte = 11;
+    const std::uint32_t rate = *BaudRate(KnownCode(code) ? code : kSlowestCode);
+    return (kFactor * kBitsPerByte * 1000 + rate - 1) / rate;
 }
 
 std::string SerialDeviceName(const std::string& port) {

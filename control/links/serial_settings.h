@@ -22,9 +22,12 @@ enum class Parity { kNone, kEven, kOdd };
 // None for a code other than 0, 1 and 2, which keeps the port's parity.
 std::optional<Parity> ParityOf(std::int32_t code);
 
-// The write time-out, in milliseconds per byte: 76800 divided by the code
-// (12800 for 9600 bits per second). A code outside 3 to 10 keeps the port's
-// rate, so it takes the bound of the slowest rate, code 3's 25600.
+// The write time-out of a serial port: each write may take four times its
+// bytes' time on the wire (11 bits a byte, in whole milliseconds: 37 a byte at
+// 1200 bits per second, 5 at 9600, 1 at 57600 and 115200), plus a floor for
+// the printer's pauses. A code outside 3 to 10 keeps the port's rate, so it
+// takes the bound of the slowest rate, code 3's.
+constexpr std::uint32_t kSerialWriteFloorMs = 10000;
 std::uint32_t WriteMillisecondsPerByte(std::int32_t code);
 
 // The name to open a serial port by: COM10 to COM12 (five characters) only

@@ -52,7 +52,8 @@ tcflag_t ParityBits(std::int32_t parityCode, tcflag_t current) {
 class SerialPort final : public PortFile {
   public:
     SerialPort(const std::string& port, const SerialSettings& settings)
-        : PortFile({WriteMillisecondsPerByte(settings.baudCode), 0, kReadIntervalMs}),
+        : PortFile(
+              {WriteMillisecondsPerByte(settings.baudCode), kSerialWriteFloorMs, kReadIntervalMs}),
           path_(DeviceOfPort(port)),
           settings_(settings) {}
     ~SerialPort() override { Close(); }

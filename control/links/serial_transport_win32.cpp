@@ -47,7 +47,8 @@ void ApplySettings(const SerialSettings& settings, DCB& line) {
 }
 
 // A serial port: blocking I/O, each write within WriteMillisecondsPerByte
-// of its rate code per byte, each reply read within 100 ms.
+// of its rate code per byte plus kSerialWriteFloorMs, each reply read within
+// 100 ms.
 class SerialPort final : public PortFile {
   public:
     SerialPort(const std::string& port, const SerialSettings& settings)
@@ -59,7 +60,8 @@ class SerialPort final : public PortFile {
         if (!port) return LastError(LinkError::kOpen);
         PurgeAll(port.get());
         SetupComm(port.get(), kPortQueueBytes, kPortQueueBytes);
-        SetPortTimeouts(port.get(), WriteMillisecondsPerByte(settings_.baudCode), 0);
+        SetPortTimeouts(port.get(), WriteMillisecondsPerByte(settings_.baudCode),
+                        kSerialWriteFloorMs);
         return Attach(std::move(port), true);
     }
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "spooler.h"
-#include "win32/owners.h"
+#include "win32/printer_owners.h"
 
 namespace zelmar::links {
 
@@ -135,9 +135,9 @@ class WindowsSpooler final : public Spooler {
 
   private:
     static UniquePrinter Open(const std::string& printer, PRINTER_DEFAULTSA* defaults) {
-        HANDLE handle = nullptr;
-        if (!OpenPrinterA(const_cast<char*>(printer.c_str()), &handle, defaults)) return nullptr;
-        return UniquePrinter(handle);
+        UniquePrinter opened;
+        if (!OpenPrinterA(const_cast<char*>(printer.c_str()), opened.put(), defaults)) return {};
+        return opened;
     }
 };
 

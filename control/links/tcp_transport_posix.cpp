@@ -28,6 +28,27 @@ class TcpConnection final : public PortFile {
         return LinkResult::Done();
     }
 
+    // Reads away what the printer sends (a reply longer than was read, or a
+    // late one): a close with unread bytes would reset the connection and
+    // drop what the system still holds of the job. Then ends the sending side
+    // and waits for the printer to close its side, or at least to have
+    // acknowledged every byte.
+    LinkResult Finish() override {
+        const int fd = Descriptor();
+        if (fd < 0) return LinkResult::Failed(LinkError::kWrite, EBADF);
+        if (shutdown(fd, SHUT_WR) != 0) return LinkResult::Failed(LinkError::kWrite, errno);
+        const Deadline deadline = DeadlineIn(kFinishMs);
+        std::uint8_t scrap[4096];
+        while (WaitReady(fd, POLLIN, deadline)) {
+            const long got = recv(fd, scrap, sizeof scrap, MSG_DONTWAIT);
+            if (got == 0) return LinkResult::Done();
+            if (got < 0 && errno != EAGAIN && errno != EINTR) {
+                return LinkResult::Failed(LinkError::kWrite, errno);
+            }
+        }
+        return Held() == 0 ? LinkResult::Done() : LinkResult::Failed(LinkError::kWrite, ETIMEDOUT);
+    }
+
   private:
     // 0, or why the printer was not reached within kConnectLimitMs.
     int Connect(int fd) const {

@@ -2,11 +2,14 @@
 
 #include <windows.h>
 
+#include <iphlpapi.h>
+
 #include <algorithm>
 #include <climits>
+#include <vector>
 
 #include "transports.h"
-#include "win32/owners.h"
+#include "win32/socket_owners.h"
 
 namespace zelmar::links {
 
@@ -33,6 +36,38 @@ int AwaitSocket(SOCKET socket, bool readable, std::uint32_t ms) {
     FD_SET(socket, &failed);
     timeval limit = Timeval(ms);
     return select(0, readable ? &ready : nullptr, readable ? nullptr : &ready, &failed, &limit);
+}
+
+// Whether the printer has acknowledged every byte of a connection whose
+// sending side has ended: the system's table of connections has it waiting
+// for the printer's end (FIN_WAIT2) only once the printer acknowledged ours.
+bool Acknowledged(SOCKET socket) {
+    sockaddr_in local = {}, remote = {};
+    int localSize = sizeof local, remoteSize = sizeof remote;
+    if (getsockname(socket, reinterpret_cast<sockaddr*>(&local), &localSize) == SOCKET_ERROR ||
+        getpeername(socket, reinterpret_cast<sockaddr*>(&remote), &remoteSize) == SOCKET_ERROR) {
+        return false;
+    }
+    // The table may grow between the call that sizes it and the one that fills it.
+    std::vector<std::uint8_t> buffer(sizeof(MIB_TCPTABLE));
+    ULONG size = static_cast<ULONG>(buffer.size());
+    DWORD listed = ERROR_INSUFFICIENT_BUFFER;
+    for (int attempt = 0; attempt < 4 && listed == ERROR_INSUFFICIENT_BUFFER; ++attempt) {
+        buffer.resize(size);
+        listed = GetTcpTable(reinterpret_cast<MIB_TCPTABLE*>(buffer.data()), &size, FALSE);
+    }
+    if (listed != NO_ERROR) return false;
+    const auto* table = reinterpret_cast<const MIB_TCPTABLE*>(buffer.data());
+    for (DWORD i = 0; i < table->dwNumEntries; ++i) {
+        const MIB_TCPROW& row = table->table[i];
+        if (row.dwLocalAddr == local.sin_addr.s_addr &&
+            static_cast<u_short>(row.dwLocalPort) == local.sin_port &&
+            row.dwRemoteAddr == remote.sin_addr.s_addr &&
+            static_cast<u_short>(row.dwRemotePort) == remote.sin_port) {
+            return row.dwState == MIB_TCP_STATE_FIN_WAIT2;
+        }
+    }
+    return false;
 }
 
 // A raw TCP connection to a printer over Winsock 2: a blocking stream socket
@@ -109,6 +144,28 @@ class TcpConnection final : public Transport {
                 break;
             }
         }
+    }
+
+    // Reads away what the printer sends (a reply longer than was read, or a
+    // late one): a close with unread bytes would reset the connection and
+    // drop what the system still holds of the job. Then ends the sending side
+    // and waits for the printer to close its side, or at least to have
+    // acknowledged every byte.
+    LinkResult Finish() override {
+        if (!socket_) return LinkResult::Failed(LinkError::kWrite, WSAENOTSOCK);
+        if (shutdown(socket_.get(), SD_SEND) == SOCKET_ERROR) return SocketError(LinkError::kWrite);
+        const DWORD started = GetTickCount();
+        char scrap[4096];
+        for (DWORD waited = 0; waited < kFinishMs; waited = GetTickCount() - started) {
+            const int ready = AwaitSocket(socket_.get(), true, kFinishMs - waited);
+            if (ready == SOCKET_ERROR) return SocketError(LinkError::kWrite);
+            if (ready == 0) break;
+            const int got = recv(socket_.get(), scrap, sizeof scrap, 0);
+            if (got == 0) return LinkResult::Done();
+            if (got == SOCKET_ERROR) return SocketError(LinkError::kWrite);
+        }
+        return Acknowledged(socket_.get()) ? LinkResult::Done()
+                                           : LinkResult::Failed(LinkError::kWrite, WSAETIMEDOUT);
     }
 
     void Close() override { socket_.reset(); }

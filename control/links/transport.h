@@ -31,6 +31,11 @@ class Transport {
                             std::uint32_t timeoutMs) = 0;
     // Discards what waits in either direction.
     virtual void Purge() = 0;
+    // Ends a job whose every write succeeded, before Close: done only when the
+    // printer has taken the bytes the system still holds for it (kWrite when
+    // it stops taking them within the port's bound). A port that holds none
+    // back is done at once.
+    virtual LinkResult Finish() { return LinkResult::Done(); }
     // Closes what Open opened; safe to call again, and when nothing is open.
     virtual void Close() = 0;
 };

@@ -14,6 +14,9 @@ namespace zelmar::links {
 
 // The write bound of a device file, and of a connection's sends.
 constexpr std::uint32_t kDeviceWriteLimitMs = 100000;
+// How long a printer has, once a connection's job is out, to take what the
+// system still holds for it and close its side.
+constexpr std::uint32_t kFinishMs = 5000;
 // Read time-outs of a port: a reply ends this long after a byte when no
 // further byte follows, and after kReadTotalMs at the latest.
 constexpr std::uint32_t kReadIntervalMs = 10;

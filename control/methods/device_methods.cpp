@@ -25,6 +25,15 @@ int32_t StatusOf(FormStatus status) {
     return status == FormStatus::kDone ? kDone : links::StatusNumber(links::LinkError::kWrite);
 }
 
+// A job that went out whole is done only once the printer has taken it.
+int32_t Finished(DirectLink& link, const LinkResult& result) {
+    return StatusOf(result.ok() ? link.Finish() : result);
+}
+
+int32_t Finished(DirectLink& link, FormStatus status) {
+    return status == FormStatus::kDone ? Finished(link, LinkResult::Done()) : StatusOf(status);
+}
+
 void Report(const ProgressFn& progress, int32_t data) {
     if (progress) progress(data);
 }
@@ -77,10 +86,10 @@ int32_t RunUpload(DirectLink& link, int32_t printer, const std::string& nvImage,
     if (band) {
         const bool complement =
             link.ComplementsWhiteFirstBands() && CLogoBitmap().IsWhiteFirst(images.front()) == 1;
-        return StatusOf(WriteBandForm(images, complement, sink, progress));
+        return Finished(link, WriteBandForm(images, complement, sink, progress));
     }
     if (link.WaitBeforeImages() > 0) link.Time().Sleep(link.WaitBeforeImages());
-    return StatusOf(WriteModelZeroForm(images, options, sink, progress));
+    return Finished(link, WriteModelZeroForm(images, options, sink, progress));
 }
 
 int32_t RunPrint(DirectLink& link, int32_t printer, const ProgressFn& progress) {
@@ -94,17 +103,17 @@ int32_t RunPrint(DirectLink& link, int32_t printer, const ProgressFn& progress) 
         result = link.Send(commands::SamplePrintStart());
         if (result.ok()) result = link.Send(commands::SamplePrintFeed());
     }
-    return StatusOf(result);
+    return Finished(link, result);
 }
 
 int32_t RunPrinterSave(DirectLink& link, int32_t printer, const LogoSwitches& switches,
                        const ProgressFn& progress) {
     LinkResult result = link.Open();
-    if (!result.ok() || !CutsAndSavesOptions(printer)) return StatusOf(result);
+    if (!result.ok() || !CutsAndSavesOptions(printer)) return Finished(link, result);
     result = link.Send(commands::OptionsCommand(switches.topLogo, switches.bottomLogo,
                                                 switches.waterMark, switches.marginMessage));
     if (result.ok()) Report(progress, kCutProgress);
-    return StatusOf(result);
+    return Finished(link, result);
 }
 
 }  // namespace

@@ -49,8 +49,8 @@ bool CopiesKept(const JobRecord& record, const wchar_t* printerName) {
     HANDLE printer = record.printer.get();
     UniquePrinter opened;
     if (!printer) {
-        if (!OpenPrinterW(const_cast<LPWSTR>(printerName), &printer, nullptr)) return false;
-        opened.reset(printer);
+        if (!OpenPrinterW(const_cast<LPWSTR>(printerName), opened.put(), nullptr)) return false;
+        printer = opened.get();
     }
     const std::optional<DWORD> attributes = Attributes(printer);
     return attributes && (*attributes & PRINTER_ATTRIBUTE_DIRECT) == 0;
@@ -60,15 +60,11 @@ bool CopiesKept(const JobRecord& record, const wchar_t* printerName) {
 // device context for "TEXT", the device mode for "NT EMF".
 bool OpenForDatatype(JobRecord& record, const wchar_t* printerName, const DEVMODEW* devMode) {
     switch (record.datatype) {
-        case Datatype::kRaw: {
-            HANDLE printer = nullptr;
-            if (!OpenPrinterW(const_cast<LPWSTR>(printerName), &printer, nullptr)) return false;
-            record.printer.reset(printer);
-            return true;
-        }
+        case Datatype::kRaw:
+            return OpenPrinterW(const_cast<LPWSTR>(printerName), record.printer.put(), nullptr);
         case Datatype::kText:
             record.dc.reset(CreateDCW(L"", printerName, L"", devMode));
-            return record.dc != nullptr;
+            return static_cast<bool>(record.dc);
         case Datatype::kEmf1006:
         case Datatype::kEmf1007:
         case Datatype::kEmf1008:

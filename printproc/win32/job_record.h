@@ -16,18 +16,16 @@
 #include "job_control.h"
 #include "parameters.h"
 #include "spooler_parts.h"
-#include "win32/owners.h"
+#include "win32/handle_owners.h"
+#include "win32/printer_owners.h"
+#include "win32/window_owners.h"
 
 namespace tivrap::win32 {
 
+using zelmar::win32::UniqueDc;
 using zelmar::win32::UniquePrinter;
 
 inline constexpr DWORD kRecordSignature = 0x5051;
-
-struct DcDeleter {
-    void operator()(HDC dc) const { DeleteDC(dc); }
-};
-using UniqueDc = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
 
 // A copy of a text of the open data; none where the spooler gave none.
 using Text = std::optional<std::wstring>;

@@ -9,7 +9,7 @@
 
 #include "raw_job.h"
 #include "spooler_parts.h"
-#include "win32/owners.h"
+#include "win32/handle_owners.h"
 
 namespace tivrap::win32 {
 

@@ -45,12 +45,10 @@ void PrinterJob::EndDocument() {
 }
 
 bool PrinterJob::OpenData() {
-    HANDLE data = nullptr;
-    if (!OpenPrinterW(const_cast<LPWSTR>(dataName_), &data, nullptr)) {
+    if (!OpenPrinterW(const_cast<LPWSTR>(dataName_), data_.put(), nullptr)) {
         errors_.Note();
         return false;
     }
-    data_.reset(data);
     return true;
 }
 

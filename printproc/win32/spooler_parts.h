@@ -10,7 +10,8 @@
 
 #include "job_control.h"
 #include "raw_job.h"
-#include "win32/owners.h"
+#include "win32/handle_owners.h"
+#include "win32/printer_owners.h"
 
 namespace tivrap::win32 {
 

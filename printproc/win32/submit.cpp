@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "win32/owners.h"
+#include "win32/printer_owners.h"
 
 namespace {
 
@@ -83,9 +83,8 @@ int wmain(int argc, wchar_t** argv) {
     }
 
     AddVectoredExceptionHandler(1, ShowDebugText);
-    HANDLE opened = nullptr;
-    if (!OpenPrinterW(positional[0].data(), &opened, nullptr)) return Failed("OpenPrinterW");
-    const UniquePrinter printer(opened);
+    UniquePrinter printer;
+    if (!OpenPrinterW(positional[0].data(), printer.put(), nullptr)) return Failed("OpenPrinterW");
     DOC_INFO_1W info = {document.data(), nullptr, const_cast<LPWSTR>(datatype)};
     if (StartDocPrinterW(printer.get(), 1, reinterpret_cast<LPBYTE>(&info)) == 0)
         return Failed("StartDocPrinterW");

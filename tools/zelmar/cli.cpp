@@ -4,6 +4,9 @@
 #include <ostream>
 
 #include "engine/files.h"
+#include "engine/upload_forms.h"
+#include "links/direct_link.h"
+#include "links/ports.h"
 #include "links/spooler.h"
 #include "methods/device_methods.h"
 #include "methods/driver_methods.h"
@@ -39,7 +42,8 @@ struct Command {
 constexpr char kLinkOptionsHelp[] =
     "  --port NAME      COM1 ... COM12 a serial port, USB... the first USB printer,\n"
     "                   any other name (LPT1, LPT2, a device path) a port opened as\n"
-    "                   a device file\n"
+    "                   a device file; a regular file, an image or a working file\n"
+    "                   is refused\n"
     "  --tcp A:P        a printer taking raw jobs on TCP port P of address A\n"
     "  --printer N      the model: 0 (default), 3, or another\n"
     "  --baud CODE      serial rate: 3 1200, 4 2400, 5 4800, 6 9600 (default), 7 19200,\n"
@@ -362,11 +366,30 @@ int ParseLinkJob(const Command& command, Options& options, const LinkOptions& li
     return -1;
 }
 
+// What a --port names that a job must not write into, in place, as the link
+// would: one of the job's images or working files, or any other existing
+// regular file. Empty for a device, a FIFO, and for a name that no file has.
+std::string PortClash(const LinkOptions& link, const std::vector<std::string>& images) {
+    if (!link.portGiven || links::ChooseLink(link.port) == links::LinkKind::kUsb) return {};
+    const std::string path = links::PortPath(link.port);
+    if (std::string clash = OutputClash(path, images); !clash.empty()) return clash;
+    Bytes none;
+    std::uint64_t size = 0;
+    return files::ReadPrefix(path, 0, none, size) ? std::string() : "an existing regular file";
+}
+
 // Runs the job on the link the options name, prints its status and gives the
-// exit code: 0 only for status 0.
+// exit code: 0 only for status 0. `images` are the job's pictures.
 template <typename PortJob, typename TcpJob>
-int RunOnLink(const LinkOptions& link, std::ostream& out, std::ostream& err, PortJob&& onPort,
-              TcpJob&& onTcp) {
+int RunOnLink(const Command& command, const LinkOptions& link,
+              const std::vector<std::string>& images, std::ostream& out, std::ostream& err,
+              PortJob&& onPort, TcpJob&& onTcp) {
+    if (const std::string clash = PortClash(link, images); !clash.empty()) {
+        return UsageError(
+            command,
+            "--port " + link.port + " names " + clash + ", not a port: the job would write into it",
+            err);
+    }
     StderrMessages messages(err);
     const DeviceContext context = HostDeviceContext(messages);
     int32_t status;
@@ -406,7 +429,7 @@ int RunUpload(const Command& command, const std::vector<std::string>& args, std:
     ProgressFn progress;
     if (StderrIsTerminal()) progress = [&line](int32_t data) { line(data); };
     return RunOnLink(
-        link, out, err,
+        command, link, SplitImageList(list), out, err,
         [&](const DeviceContext& context, const PortTarget& target) {
             return Upload(context, link.printer, target, list, upload, progress);
         },
@@ -425,7 +448,7 @@ int RunPrint(const Command& command, const std::vector<std::string>& args, std::
         return stop;
     }
     return RunOnLink(
-        link, out, err,
+        command, link, {}, out, err,
         [&](const DeviceContext& context, const PortTarget& target) {
             return Print(context, link.printer, target, nullptr);
         },
@@ -449,7 +472,7 @@ int RunSaveOptions(const Command& command, const std::vector<std::string>& args,
         return stop;
     }
     return RunOnLink(
-        link, out, err,
+        command, link, {}, out, err,
         [&](const DeviceContext& context, const PortTarget& target) {
             return PrinterSave(context, link.printer, target, switches, nullptr);
         },

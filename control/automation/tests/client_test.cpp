@@ -12,6 +12,7 @@
 
 #include "bmp_builder.h"
 #include "com_test.h"
+#include "dispatch_ids.h"
 #include "identity.h"
 #include "methods/image_methods.h"
 #include "work_dir.h"
@@ -57,29 +58,34 @@ TEST_F(ClientTest, ReleasedObjectsLetTheModuleUnload) {
 }
 
 TEST_F(ClientTest, NamesMapToTheirDispatchIds) {
-    const std::vector<std::pair<const wchar_t*, DISPID>> methods = {{L"BitmapInfo", 1},
-                                                                    {L"Print", 2},
-                                                                    {L"PrintTCPIP", 3},
-                                                                    {L"Preview", 4},
-                                                                    {L"FileUpload", 5},
-                                                                    {L"UploadTCPIP", 6},
-                                                                    {L"Upload", 7},
-                                                                    {L"FileLoad", 8},
-                                                                    {L"PrinterSave", 9},
-                                                                    {L"PrinterSaveTCPIP", 10},
-                                                                    {L"PrintDriverUpload", 11},
-                                                                    {L"EraserAll", 12},
-                                                                    {L"AboutBox", -552}};
+    const std::vector<std::pair<const wchar_t*, DISPID>> methods = {
+        {L"BitmapInfo", ZELMAR_DISPID_BITMAP_INFO},
+        {L"Print", ZELMAR_DISPID_PRINT},
+        {L"PrintTCPIP", ZELMAR_DISPID_PRINT_TCPIP},
+        {L"Preview", ZELMAR_DISPID_PREVIEW},
+        {L"FileUpload", ZELMAR_DISPID_FILE_UPLOAD},
+        {L"UploadTCPIP", ZELMAR_DISPID_UPLOAD_TCPIP},
+        {L"Upload", ZELMAR_DISPID_UPLOAD},
+        {L"FileLoad", ZELMAR_DISPID_FILE_LOAD},
+        {L"PrinterSave", ZELMAR_DISPID_PRINTER_SAVE},
+        {L"PrinterSaveTCPIP", ZELMAR_DISPID_PRINTER_SAVE_TCPIP},
+        {L"PrintDriverUpload", ZELMAR_DISPID_PRINT_DRIVER_UPLOAD},
+        {L"EraserAll", ZELMAR_DISPID_ERASER_ALL},
+        {L"AboutBox", ZELMAR_DISPID_ABOUT_BOX}};
+    // Hosts that read the dispinterface find the ids that calls by name reach
+    // (the vtable that DispInvoke calls): its two descriptions agree.
+    ComPtr<ITypeInfo> shown;
+    ASSERT_EQ(control_->GetTypeInfo(0, LOCALE_USER_DEFAULT, &shown), S_OK);
     for (const auto& [name, id] : methods) {
         LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-        DISPID found = 0;
+        DISPID found = 0, described = 0;
         EXPECT_EQ(control_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &found), S_OK);
         EXPECT_EQ(found, id) << name;
+        EXPECT_EQ(shown->GetIDsOfNames(names, 1, &described), S_OK);
+        EXPECT_EQ(described, id) << name;
     }
 
-    ComPtr<ITypeInfo> shown;
     TYPEATTR* attributes = nullptr;
-    ASSERT_EQ(control_->GetTypeInfo(0, LOCALE_USER_DEFAULT, &shown), S_OK);
     ASSERT_EQ(shown->GetTypeAttr(&attributes), S_OK);
     EXPECT_EQ(attributes->guid, DIID__DZelmar);
     EXPECT_EQ(attributes->typekind, TKIND_DISPATCH);
@@ -93,7 +99,7 @@ TEST_F(ClientTest, NamesMapToTheirDispatchIds) {
 }
 
 TEST_F(ClientTest, UnknownDispatchIdsAreNotMembers) {
-    for (DISPID id : {0, 13, 999, -1, -551}) {
+    for (DISPID id : {0, ZELMAR_DISPID_ERASER_ALL + 1, 999, -1, ZELMAR_DISPID_ABOUT_BOX + 1}) {
         Arguments none;
         VARIANT result;
         VariantInit(&result);
@@ -101,14 +107,15 @@ TEST_F(ClientTest, UnknownDispatchIdsAreNotMembers) {
     }
     Arguments tooFew;
     tooFew.Text(L"colour.bmp");
-    EXPECT_EQ(Call(*control_.Get(), 1, tooFew, nullptr), DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(Call(*control_.Get(), ZELMAR_DISPID_BITMAP_INFO, tooFew, nullptr),
+              DISP_E_BADPARAMCOUNT);
 }
 
 TEST_F(ClientTest, BitmapInfoFillsItsOutputs) {
     LONG bits = 77, height = 77, width = 77;
     Arguments found;
     found.Text(Wide(colour_)).LongRef(&bits).LongRef(&height).LongRef(&width);
-    EXPECT_EQ(Status(1, found), 0);
+    EXPECT_EQ(Status(ZELMAR_DISPID_BITMAP_INFO, found), 0);
     EXPECT_EQ(bits, 24);
     EXPECT_EQ(height, 80);
     EXPECT_EQ(width, 200);
@@ -122,7 +129,7 @@ TEST_F(ClientTest, BitmapInfoFillsItsOutputs) {
         .VariantRef(&variables[0])
         .VariantRef(&variables[1])
         .VariantRef(&variables[2]);
-    EXPECT_EQ(Status(1, script), 0);
+    EXPECT_EQ(Status(ZELMAR_DISPID_BITMAP_INFO, script), 0);
     for (const auto& [variable, expected] :
          {std::pair{&variables[0], 24}, {&variables[1], 80}, {&variables[2], 200}}) {
         EXPECT_EQ(variable->vt, VT_I4);
@@ -132,7 +139,7 @@ TEST_F(ClientTest, BitmapInfoFillsItsOutputs) {
     Arguments missing;
     missing.Text(L"missing.bmp").LongRef(&bits).LongRef(&height).LongRef(&width);
     bits = height = width = 77;
-    EXPECT_EQ(Status(1, missing), -1);
+    EXPECT_EQ(Status(ZELMAR_DISPID_BITMAP_INFO, missing), -1);
     EXPECT_EQ(bits + height + width, 3 * 77) << "outputs untouched";
 }
 
@@ -146,7 +153,7 @@ TEST_F(ClientTest, NamesTravelInTheSystemCodePage) {
     LONG bits = 0, height = 0, width = 0;
     Arguments arguments;
     arguments.Text(name).LongRef(&bits).LongRef(&height).LongRef(&width);
-    EXPECT_EQ(Status(1, arguments), 0);
+    EXPECT_EQ(Status(ZELMAR_DISPID_BITMAP_INFO, arguments), 0);
     EXPECT_EQ(width, 200);
 }
 
@@ -161,7 +168,7 @@ TEST_F(ClientTest, PreviewReturnsThePictureToShow) {
         arguments.Text(Wide(colour_)).Short(c.mode).Short(c.brightness).Short(c.rotate);
         VARIANT result;
         VariantInit(&result);
-        ASSERT_EQ(Call(*control_.Get(), 4, arguments, &result), S_OK);
+        ASSERT_EQ(Call(*control_.Get(), ZELMAR_DISPID_PREVIEW, arguments, &result), S_OK);
         ASSERT_EQ(result.vt, VT_BSTR);
         const std::wstring shown(result.bstrVal, SysStringLen(result.bstrVal));
         VariantClear(&result);
@@ -175,7 +182,7 @@ TEST_F(ClientTest, PreviewReturnsThePictureToShow) {
     longs.Text(Wide(colour_)).Long(0).Long(5).Long(0);
     VARIANT result;
     VariantInit(&result);
-    EXPECT_EQ(Call(*control_.Get(), 4, longs, &result), S_OK);
+    EXPECT_EQ(Call(*control_.Get(), ZELMAR_DISPID_PREVIEW, longs, &result), S_OK);
     VariantClear(&result);
 }
 
@@ -185,7 +192,7 @@ TEST_F(ClientTest, PlainDispatchSinksReceiveProgressToo) {
     Arguments arguments;
     arguments.Text(L"upload.bin").Text(Wide(colour_) + L"|").Long(0);
     arguments.Short(0).Short(5).Short(0).Short(0).Short(0);
-    EXPECT_EQ(Status(5, arguments), 0);
+    EXPECT_EQ(Status(ZELMAR_DISPID_FILE_UPLOAD, arguments), 0);
     EXPECT_EQ(sink_.received, std::vector<LONG>{1});
 }
 
@@ -201,7 +208,7 @@ TEST_F(ClientTest, FileUploadWritesTheEngineStreamAndFiresProgress) {
         Arguments arguments;
         arguments.Text(L"upload.bin").Text(list).Long(c.nvSelect);
         arguments.Short(1).Short(7).Short(1).Short(1).Short(0);
-        EXPECT_EQ(Status(5, arguments), 0);
+        EXPECT_EQ(Status(ZELMAR_DISPID_FILE_UPLOAD, arguments), 0);
         EXPECT_EQ(sink_.received, c.progress);
         const std::string list8(list.begin(), list.end());
         ASSERT_EQ(zelmar::FileUpload(Path("engine.bin"), list8, c.nvSelect, {1, 7, 1}, 1, 0, {}),
@@ -213,20 +220,20 @@ TEST_F(ClientTest, FileUploadWritesTheEngineStreamAndFiresProgress) {
     Arguments noBar;
     noBar.Text(L"none.bin").Text(Wide(colour_)).Long(0);
     noBar.Short(1).Short(5).Short(0).Short(0).Short(0);
-    EXPECT_EQ(Status(5, noBar), 2);
+    EXPECT_EQ(Status(ZELMAR_DISPID_FILE_UPLOAD, noBar), 2);
     EXPECT_FALSE(FileExists(Path("none.bin")));
     EXPECT_TRUE(sink_.received.empty());
 
     Arguments cannotCreate;
     cannotCreate.Text(L"no-such-dir\\upload.bin").Text(list).Long(0);
     cannotCreate.Short(1).Short(5).Short(0).Short(0).Short(0);
-    EXPECT_EQ(Status(5, cannotCreate), 1);
+    EXPECT_EQ(Status(ZELMAR_DISPID_FILE_UPLOAD, cannotCreate), 1);
 
     ASSERT_EQ(events_->Unadvise(cookie_), S_OK);
     Arguments again;
     again.Text(L"upload.bin").Text(list).Long(1);
     again.Short(1).Short(5).Short(0).Short(0).Short(0);
-    EXPECT_EQ(Status(5, again), 0);
+    EXPECT_EQ(Status(ZELMAR_DISPID_FILE_UPLOAD, again), 0);
     EXPECT_TRUE(sink_.received.empty()) << "no events after Unadvise";
 }
 
@@ -234,13 +241,13 @@ TEST_F(ClientTest, FileLoadShowsTheNameSilentlyAndWritesAnEmptyRaster) {
     DebugOutput output;
     Arguments arguments;
     arguments.Text(L"C:\\logos\\shown.bmp");
-    EXPECT_EQ(Status(8, arguments), 0);
+    EXPECT_EQ(Status(ZELMAR_DISPID_FILE_LOAD, arguments), 0);
     EXPECT_EQ(DebugOutput::Text(), "Zelmar: C:\\logos\\shown.bmp\n");
     EXPECT_EQ(ReadBytes(Path("Raster.bmp")).size(), 62u);
 
     DebugOutput::Text().clear();
     Arguments none;
-    EXPECT_EQ(Call(*control_.Get(), -552, none, nullptr), S_OK);
+    EXPECT_EQ(Call(*control_.Get(), ZELMAR_DISPID_ABOUT_BOX, none, nullptr), S_OK);
     EXPECT_EQ(DebugOutput::Text(), "About Zelmar Control: Zelmar Control, Version 1.0\n");
 }
 
@@ -249,8 +256,12 @@ TEST_F(ClientTest, DeviceMethodsOnAPortThatIsNotThereReportNoLink) {
         DISPID id;
         const char* types;  // L long, S short, T text, first parameter first
     };
-    for (const Case c : {Case{2, "LTLLLLLLLL"}, Case{3, "LTTLLL"}, Case{6, "LTTTSSSSS"},
-                         Case{7, "LTLLLLLTSSSSS"}, Case{9, "LTLLLLLSSSS"}, Case{10, "LTTSSSS"}}) {
+    for (const Case c :
+         {Case{ZELMAR_DISPID_PRINT, "LTLLLLLLLL"}, Case{ZELMAR_DISPID_PRINT_TCPIP, "LTTLLL"},
+          Case{ZELMAR_DISPID_UPLOAD_TCPIP, "LTTTSSSSS"},
+          Case{ZELMAR_DISPID_UPLOAD, "LTLLLLLTSSSSS"},
+          Case{ZELMAR_DISPID_PRINTER_SAVE, "LTLLLLLSSSS"},
+          Case{ZELMAR_DISPID_PRINTER_SAVE_TCPIP, "LTTSSSS"}}) {
         Arguments arguments;
         for (const char* type = c.types; *type; ++type) {
             if (*type == 'L') arguments.Long(0);

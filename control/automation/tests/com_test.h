@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "dispatch_ids.h"
 #include "work_dir.h"
 #include "zelmar_h.h"
 
@@ -111,7 +112,7 @@ class ProgressSink final : public IDispatch {
     }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                         UINT*) override {
-        if (id == 1 && params->cArgs == 1 && params->rgvarg[0].vt == VT_I4) {
+        if (id == ZELMAR_DISPID_PROGRESS && params->cArgs == 1 && params->rgvarg[0].vt == VT_I4) {
             received.push_back(params->rgvarg[0].lVal);
         }
         return S_OK;

@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "control_site.h"
-#include "win32/owners.h"
+#include "win32/window_owners.h"
 
 namespace zelmar::test {
 

@@ -12,6 +12,7 @@
 
 #include "bmp_builder.h"
 #include "com_test.h"
+#include "dispatch_ids.h"
 #include "engine/upload_forms.h"
 #include "links/device_config.h"
 #include "print_queue.h"
@@ -22,9 +23,6 @@ namespace {
 
 using links::DeviceConfig;
 using links::Logo;
-
-constexpr DISPID kPrintDriverUpload = 11;
-constexpr DISPID kEraserAll = 12;
 
 class DriverTest : public ControlTest {
   protected:
@@ -53,13 +51,13 @@ class DriverTest : public ControlTest {
         Arguments arguments;
         arguments.Text(printer).Text(Wide(list)).Text(L"").Text(L"");
         arguments.Short(top).Short(bottom).Short(1).Short(5).Short(0);
-        return Status(kPrintDriverUpload, arguments);
+        return Status(ZELMAR_DISPID_PRINT_DRIVER_UPLOAD, arguments);
     }
     LONG Erase(SHORT mode) {
         FreshPort();
         Arguments arguments;
         arguments.Text(L"NX-A11").Short(mode);
-        return Status(kEraserAll, arguments);
+        return Status(ZELMAR_DISPID_ERASER_ALL, arguments);
     }
     // The queue's driver configuration, as the driver reads it.
     Bytes StoredRecord() {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "com_test.h"
+#include "dispatch_ids.h"
 #include "module.h"
 #include "zelmar_ctrl.h"
 
@@ -31,7 +32,7 @@ TEST(InProcessTest, ControlsShareTheModulesTypeLibrary) {
     missing.Text(L"no-such-file.bmp").LongRef(&bits).LongRef(&height).LongRef(&width);
     VARIANT result;
     VariantInit(&result);
-    ASSERT_EQ(Call(*b.Get(), 1, missing, &result), S_OK);
+    ASSERT_EQ(Call(*b.Get(), ZELMAR_DISPID_BITMAP_INFO, missing, &result), S_OK);
     EXPECT_EQ(result.lVal, -1);
     EXPECT_EQ(bits, 7) << "outputs untouched";
 

@@ -11,12 +11,11 @@
 
 #include "bmp_builder.h"
 #include "com_test.h"
+#include "dispatch_ids.h"
 #include "engine/upload_forms.h"
 
 namespace zelmar::test {
 namespace {
-
-constexpr DISPID kPrint = 2, kPrintTcp = 3, kUploadTcp = 6, kUpload = 7, kSave = 9, kSaveTcp = 10;
 
 std::string Environment(const char* name) {
     const char* value = std::getenv(name);
@@ -80,15 +79,15 @@ TEST_F(LinksTest, OverTcpIp) {
     Arguments upload;
     upload.Long(0).Text(L"127.0.0.1").Text(tcpPort_);
     Images(upload, logo_ + "|", 0);
-    ASSERT_EQ(Status(kUploadTcp, upload), 0);
+    ASSERT_EQ(Status(ZELMAR_DISPID_UPLOAD_TCPIP, upload), 0);
     EXPECT_TRUE(StoredAs("flash\\pending\\top-logo.nv", Packed()));
 
     Arguments save;
     save.Long(0).Text(L"127.0.0.1").Text(tcpPort_).Short(1).Short(1).Short(0).Short(0);
-    ASSERT_EQ(Status(kSaveTcp, save), 0);
+    ASSERT_EQ(Status(ZELMAR_DISPID_PRINTER_SAVE_TCPIP, save), 0);
     Arguments print;
     print.Long(3).Text(L"127.0.0.1").Text(tcpPort_).Long(0).Long(0).Long(0);
-    ASSERT_EQ(Status(kPrintTcp, print), 0);
+    ASSERT_EQ(Status(ZELMAR_DISPID_PRINT_TCPIP, print), 0);
     EXPECT_TRUE(Appears("out\\receipt-0001.bmp"));
     EXPECT_EQ(sink_.received, (std::vector<LONG>{1, 255, 255}));
 }
@@ -97,12 +96,12 @@ TEST_F(LinksTest, OverTheSerialLine) {
     Arguments upload;
     Serial(upload, L"COM3");
     Images(upload, logo_ + "|", 1);
-    ASSERT_EQ(Status(kUpload, upload), 0);
+    ASSERT_EQ(Status(ZELMAR_DISPID_UPLOAD, upload), 0);
     EXPECT_TRUE(StoredAs("flash\\pending\\bottom-logo.nv", Packed()));
     Arguments save;
     Serial(save, L"COM3");
     save.Short(0).Short(1).Short(0).Short(0);
-    ASSERT_EQ(Status(kSave, save), 0);
+    ASSERT_EQ(Status(ZELMAR_DISPID_PRINTER_SAVE, save), 0);
     EXPECT_EQ(sink_.received, (std::vector<LONG>{1, 255}));
 }
 
@@ -110,16 +109,16 @@ TEST_F(LinksTest, OverAPortOpenedAsADeviceFile) {
     Arguments upload;
     Serial(upload, L"LPT1");
     Images(upload, logo_ + "|", 0);
-    ASSERT_EQ(Status(kUpload, upload), 0);
+    ASSERT_EQ(Status(ZELMAR_DISPID_UPLOAD, upload), 0);
     EXPECT_TRUE(StoredAs("lpt-flash\\pending\\top-logo.nv", Packed()));
     Arguments print;
     Serial(print, L"LPT1");
     print.Long(0).Long(0).Long(0);
-    ASSERT_EQ(Status(kPrint, print), 0);
+    ASSERT_EQ(Status(ZELMAR_DISPID_PRINT, print), 0);
     Arguments save;
     Serial(save, L"LPT1");
     save.Short(1).Short(0).Short(0).Short(0);
-    ASSERT_EQ(Status(kSave, save), 0);
+    ASSERT_EQ(Status(ZELMAR_DISPID_PRINTER_SAVE, save), 0);
     EXPECT_EQ(sink_.received, (std::vector<LONG>{1, 255, 255}));
 }
 
@@ -127,12 +126,12 @@ TEST_F(LinksTest, NoUsbPrinterAndAClosedPortAreLinksThatDoNotOpen) {
     Arguments usb;
     Serial(usb, L"USB001");
     usb.Long(0).Long(0).Long(0);
-    EXPECT_EQ(Status(kPrint, usb), -1);
+    EXPECT_EQ(Status(ZELMAR_DISPID_PRINT, usb), -1);
 
     DebugOutput output;
     Arguments closed;
     closed.Long(0).Text(L"127.0.0.1").Text(L"1").Long(0).Long(0).Long(0);
-    EXPECT_EQ(Status(kPrintTcp, closed), -1);
+    EXPECT_EQ(Status(ZELMAR_DISPID_PRINT_TCPIP, closed), -1);
     EXPECT_NE(
         DebugOutput::Text().find(
             "POSPrinter IP & Port Check: Fail to Connection to POSPrinter(IP=127.0.0.1 Port=1)"),

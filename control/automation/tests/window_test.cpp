@@ -13,6 +13,7 @@
 #include "canvas.h"
 #include "com_test.h"
 #include "container.h"
+#include "dispatch_ids.h"
 
 namespace zelmar::test {
 namespace {
@@ -124,7 +125,7 @@ TEST_F(WindowTest, AboutBoxShowsDialogOne) {
     ASSERT_EQ(control_.As(&dispatch), S_OK);
     const HHOOK hook = SetWindowsHookExW(WH_CBT, CloseAboutBox, nullptr, GetCurrentThreadId());
     Arguments none;
-    EXPECT_EQ(Call(*dispatch.Get(), -552, none, nullptr), S_OK);
+    EXPECT_EQ(Call(*dispatch.Get(), ZELMAR_DISPID_ABOUT_BOX, none, nullptr), S_OK);
     UnhookWindowsHookEx(hook);
     EXPECT_EQ(g_about.caption, L"About Zelmar Control");
     EXPECT_EQ(g_about.text, L"Zelmar Control, Version 1.0");

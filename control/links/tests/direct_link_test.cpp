@@ -29,17 +29,25 @@ TEST(SerialSettingsTest, CodesAndTheirBounds) {
         EXPECT_EQ(BaudRate(code), rates[code - 3]);
     for (std::int32_t code : {-1, 0, 2, 11})
         EXPECT_FALSE(BaudRate(code)) << code;
+    // Four times a byte's 11 bits on the wire, rounded up.
     const std::pair<std::int32_t, std::uint32_t> perByte[] = {
-        {3, 25600},
-        {6, 12800},
-        {7, 10971},
-        {10, 7680},
-        // A code that keeps the port's rate never divides by zero.
-        {0, 25600},
-        {11, 25600},
-        {-5, 25600}};
+        {3, 37},
+        {4, 19},
+        {6, 5},
+        {7, 3},
+        {8, 2},
+        {9, 1},
+        {10, 1},
+        // A code that keeps the port's rate takes the slowest rate's bound.
+        {0, 37},
+        {11, 37},
+        {-5, 37}};
     for (const auto& [code, ms] : perByte)
         EXPECT_EQ(WriteMillisecondsPerByte(code), ms) << code;
+    // A band record of a 616-dot picture, 1,853 bytes in one write: seconds,
+    // at every rate, never hours.
+    for (std::int32_t code = 3; code <= 10; ++code)
+        EXPECT_LE(WriteMillisecondsPerByte(code) * 1853 + kSerialWriteFloorMs, 80000u) << code;
     EXPECT_EQ(ParityOf(0), Parity::kNone);
     EXPECT_EQ(ParityOf(1), Parity::kEven);
     EXPECT_EQ(ParityOf(2), Parity::kOdd);

@@ -70,6 +70,10 @@ class RecordingTransport final : public Transport {
         return LinkResult::Done();
     }
     void Purge() override { calls.push_back("purge"); }
+    LinkResult Finish() override {
+        calls.push_back("finish");
+        return finishResult;
+    }
     void Close() override {
         calls.push_back("close");
         opened = false;
@@ -91,6 +95,7 @@ class RecordingTransport final : public Transport {
 
     LinkResult openResult;
     LinkResult configureResult;
+    LinkResult finishResult;
     std::size_t failWrite = 0;  // the 1-based write that fails; 0 none
     std::uint32_t writeFailureCode = 0;
     std::deque<Bytes> replies;  // what successive reads receive
@@ -147,6 +152,7 @@ class RecordingPorts final : public Ports {
             return to_.Read(buffer, capacity, received, timeoutMs);
         }
         void Purge() override { to_.Purge(); }
+        LinkResult Finish() override { return to_.Finish(); }
         void Close() override { to_.Close(); }
 
       private:

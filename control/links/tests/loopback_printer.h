@@ -12,8 +12,10 @@ namespace zelmar::links::test {
 
 class LoopbackPrinter {
   public:
-    // Listens on 127.0.0.1, on a port the system picks.
-    LoopbackPrinter();
+    // Listens on 127.0.0.1, on a port the system picks; its connections take
+    // at most `receiveBuffer` bytes ahead of what it reads (0: the system's
+    // default).
+    explicit LoopbackPrinter(int receiveBuffer = 0);
     LoopbackPrinter(const LoopbackPrinter&) = delete;
     LoopbackPrinter& operator=(const LoopbackPrinter&) = delete;
     ~LoopbackPrinter();

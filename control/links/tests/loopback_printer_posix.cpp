@@ -21,13 +21,17 @@ struct LoopbackPrinter::Sockets {
     std::uint16_t port = 0;
 };
 
-LoopbackPrinter::LoopbackPrinter() : sockets_(std::make_unique<Sockets>()) {
+LoopbackPrinter::LoopbackPrinter(int receiveBuffer) : sockets_(std::make_unique<Sockets>()) {
     sockets_->listener = UniqueFd(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t size = sizeof address;
     const int fd = sockets_->listener.get();
+    // Connections take it from their listener.
+    if (receiveBuffer > 0) {
+        setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+    }
     bind(fd, reinterpret_cast<const sockaddr*>(&address), size);
     listen(fd, 1);
     getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "loopback_printer.h"
-#include "win32/owners.h"
+#include "win32/socket_owners.h"
 
 namespace zelmar::links::test {
 
@@ -27,7 +27,7 @@ struct LoopbackPrinter::Sockets {
     std::uint16_t port = 0;
 };
 
-LoopbackPrinter::LoopbackPrinter() : sockets_(std::make_unique<Sockets>()) {
+LoopbackPrinter::LoopbackPrinter(int receiveBuffer) : sockets_(std::make_unique<Sockets>()) {
     WSADATA library = {};
     WSAStartup(0x0202, &library);
     sockets_->listener = win32::UniqueSocket(socket(AF_INET, SOCK_STREAM, 0));
@@ -36,6 +36,11 @@ LoopbackPrinter::LoopbackPrinter() : sockets_(std::make_unique<Sockets>()) {
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     int size = sizeof address;
     const SOCKET listener = sockets_->listener.get();
+    // Connections take it from their listener.
+    if (receiveBuffer > 0) {
+        setsockopt(listener, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&receiveBuffer),
+                   sizeof receiveBuffer);
+    }
     bind(listener, reinterpret_cast<const sockaddr*>(&address), size);
     listen(listener, 1);
     getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);

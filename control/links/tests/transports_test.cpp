@@ -3,7 +3,11 @@
 // there. The same program runs natively and under Wine.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
+#include <future>
+#include <thread>
 
 #include "bmp_builder.h"
 #include "links/ports.h"
@@ -98,6 +102,101 @@ TEST_F(TcpTransportTest, AWriteThePrinterNeverTakesFailsAtItsLimit) {
     const auto connection = Connected();
     // More than the buffers of both ends hold.
     EXPECT_EQ(Write(*connection, Bytes(64 << 20), 200).error, LinkError::kWrite);
+}
+
+// What a printer reading `piece` bytes at a time, `pauseMs` after each, takes
+// until the sender's end; then it closes its side, as printers do.
+Bytes ReadToEnd(LoopbackPrinter& printer, std::size_t piece, std::uint32_t pauseMs) {
+    Bytes all;
+    for (;;) {
+        const Bytes got = printer.Receive(piece);
+        all.insert(all.end(), got.begin(), got.end());
+        if (got.size() < piece) {
+            printer.HangUp();
+            return all;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
+    }
+}
+
+// The status query and a job far larger than what the system sends ahead.
+const Bytes kJob = Pattern(300000);
+
+TEST_F(TcpTransportTest, EveryByteOfTheJobArrivesWhateverThePrinterSends) {
+    const std::size_t kFast = 64 << 10;
+    const struct {
+        const char* name;
+        bool readsReply;  // the model-0 form reads one reply; the band form none
+        std::function<Bytes(LoopbackPrinter&)> printer;
+    } cases[] = {
+        {"a reply longer than the one read", true,
+         [&](LoopbackPrinter& p) {
+             p.Send(Pattern(60));
+             return ReadToEnd(p, kFast, 0);
+         }},
+        {"a reply that is not read", false,
+         [&](LoopbackPrinter& p) {
+             p.Send({0x0D});
+             return ReadToEnd(p, kFast, 0);
+         }},
+        {"a reply that comes late", true,
+         [&](LoopbackPrinter& p) {
+             const Bytes first = p.Receive(kJob.size() / 2);
+             p.Send(Pattern(60));
+             return Joined(first, ReadToEnd(p, kFast, 0));
+         }},
+        {"a printer that reads slowly", false,
+         [&](LoopbackPrinter& p) {
+             p.Send({0x0D});
+             return ReadToEnd(p, 4096, 2);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto connection = Connection("127.0.0.1", std::to_string(printer_.Port()));
+        ASSERT_TRUE(connection->Open().ok());
+        std::future<Bytes> received = std::async(
+            std::launch::async, [&] { return printer_.Accept() ? c.printer(printer_) : Bytes{}; });
+        ASSERT_TRUE(Write(*connection, kStatusQuery).ok());
+        if (c.readsReply) Reply(*connection, 50, 3000);
+        ASSERT_TRUE(Write(*connection, kJob).ok());
+        const LinkResult finished = connection->Finish();
+        connection->Close();
+        const Bytes arrived = received.get();
+        EXPECT_TRUE(finished.ok()) << finished.systemError;
+        EXPECT_EQ(arrived.size(), kStatusQuery.size() + kJob.size());
+        EXPECT_TRUE(arrived == Joined(kStatusQuery, kJob));
+    }
+}
+
+TEST(TcpFinishTest, APrinterThatStopsReadingFailsTheJobWithinTheBound) {
+    LoopbackPrinter printer(4096);
+    RecordedMessages messages;
+    const auto connection =
+        SystemPorts().Tcp(ParseTcpEndpoint("127.0.0.1", std::to_string(printer.Port())), messages);
+    ASSERT_TRUE(connection->Open().ok());
+    ASSERT_TRUE(printer.Accept());
+    // What the system sends ahead takes the job; the printer reads its start only.
+    ASSERT_TRUE(Write(*connection, Pattern(256 << 10), 2000).ok());
+    EXPECT_EQ(printer.Receive(1024).size(), 1024u);
+    const auto started = std::chrono::steady_clock::now();
+    const LinkResult finished = connection->Finish();
+    EXPECT_EQ(finished.error, LinkError::kWrite);
+    EXPECT_NE(finished.systemError, 0u);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30));
+}
+
+TEST(TcpFinishTest, APrinterThatTookEveryByteNeedNotClose) {
+    LoopbackPrinter printer;
+    RecordedMessages messages;
+    const auto connection =
+        SystemPorts().Tcp(ParseTcpEndpoint("127.0.0.1", std::to_string(printer.Port())), messages);
+    ASSERT_TRUE(connection->Open().ok());
+    ASSERT_TRUE(printer.Accept());
+    ASSERT_TRUE(Write(*connection, Pattern(4096)).ok());
+    EXPECT_EQ(printer.Receive(4096), Pattern(4096));
+    const LinkResult finished = connection->Finish();
+    EXPECT_TRUE(finished.ok()) << finished.systemError;
 }
 
 class FilePortTest : public WorkDirTest {};

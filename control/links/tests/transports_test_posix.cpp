@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 
 #include "bmp_builder.h"
 #include "links/port_file_posix.h"
@@ -121,7 +122,8 @@ TEST(PortNamesTest, WindowsPortNamesNameLinuxDevices) {
         {"COM1", "/dev/ttyS0"}, {"COM12", "/dev/ttyS11"}, {"LPT2", "/dev/lp1"},
         {"COM0", "COM0"},       {"COMA", "COMA"},         {"/dev/usb/lp0", "/dev/usb/lp0"},
     };
-    for (const auto& [port, device] : cases) EXPECT_EQ(DeviceOfPort(port), device) << port;
+    for (const auto& [port, device] : cases)
+        EXPECT_EQ(DeviceOfPort(port), device) << port;
     // As Wine maps COM ports in its registry, the environment may name the device.
     setenv("ZELMAR_COM3", "/dev/ttyUSB0", 1);
     EXPECT_EQ(DeviceOfPort("COM3"), "/dev/ttyUSB0");
@@ -158,6 +160,24 @@ TEST_F(PtyTest, BytesTravelBothWaysAndAReplyEndsWithinItsTime) {
     EXPECT_EQ(Reply(*port, 50, 100), Bytes(answer.begin() + 50, answer.end()));
     // A printer that does not answer: the read ends after its time-out.
     EXPECT_TRUE(Reply(*port, 50, 100).empty());
+}
+
+// A printer that stops reading: the write of a band record (1,853 bytes)
+// ends within its bound, 10 s and four times its time on the wire, where a
+// bound that grew by the rate code's 7680 ms a byte allowed hours.
+TEST_F(PtyTest, AStalledLineEndsABandRecordsWriteWithinItsBound) {
+    const auto port = SystemPorts().Serial(path_, {10, 0});
+    ASSERT_TRUE(port->Open().ok());
+    ASSERT_TRUE(port->Configure().ok());
+    const Bytes record = Pattern(1853);
+    // The records before it fill what the line holds.
+    for (int i = 0; i < 1000 && Write(*port, record, 100).ok(); ++i) {
+    }
+    const auto started = std::chrono::steady_clock::now();
+    const LinkResult written = Write(*port, record);
+    EXPECT_EQ(written.error, LinkError::kWrite);
+    EXPECT_EQ(written.systemError, static_cast<std::uint32_t>(ETIMEDOUT));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(60));
 }
 
 class SerialFileTest : public zelmar::test::WorkDirTest {};

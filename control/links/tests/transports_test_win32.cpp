@@ -11,7 +11,7 @@
 
 #include "links/ports.h"
 #include "transport_checks.h"
-#include "win32/owners.h"
+#include "win32/handle_owners.h"
 
 namespace zelmar::links {
 namespace {

@@ -187,7 +187,10 @@ TEST_F(DeviceMethodsTest, PrintAndSaveByModel) {
         EXPECT_EQ(port().WriteSizes(), c.writes) << where;
         EXPECT_EQ(progress_, c.progress) << where;
         EXPECT_EQ(port().calls.front(), "open") << where;
-        EXPECT_EQ(port().calls.back(), "close") << where;
+        // Also where nothing was sent: the printer takes the end of the
+        // connection before it closes.
+        const std::vector<std::string> last(port().calls.end() - 2, port().calls.end());
+        EXPECT_EQ(last, (std::vector<std::string>{"finish", "close"})) << where;
         EXPECT_TRUE(port().readTimeouts.empty()) << where << ": no status exchange";
         if (c.save && !c.writes.empty()) {
             EXPECT_EQ(port().Sent(), (Bytes{0x1D, 0x5B, 0x5D, 0x40, 0x4F, 1, 0, 1, 0}));
@@ -222,6 +225,11 @@ TEST_F(DeviceMethodsTest, StatusNumbersAndNothingHalfSent) {
         {"a rotation outside 0 to 3", [](RecordingTransport&) {}, "logo.bmp|", 4, -4, 1},
         {"the second data byte is refused", [](RecordingTransport& t) { t.failWrite = 4; },
          "logo.bmp|", 0, -4, 3},
+        {"the printer stops taking the job's end",
+         [](RecordingTransport& t) {
+             t.finishResult = links::LinkResult::Failed(links::LinkError::kWrite, 110);
+         },
+         "logo.bmp|", 0, -4, 1 + 1 + 32},
     };
     for (const Case& c : cases) {
         ports_ = RecordingPorts();
@@ -235,6 +243,9 @@ TEST_F(DeviceMethodsTest, StatusNumbersAndNothingHalfSent) {
             << c.name;
         EXPECT_EQ(port().writes.size(), c.writes) << c.name;
         EXPECT_EQ(port().calls.back(), "close") << c.name << ": on every path";
+        const bool wholeJob = c.writes == 1 + 1 + 32;
+        EXPECT_EQ(std::count(port().calls.begin(), port().calls.end(), "finish"), wholeJob ? 1 : 0)
+            << c.name << ": only a job that went out whole waits for the printer";
     }
 }
 

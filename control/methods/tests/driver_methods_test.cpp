@@ -76,6 +76,19 @@ TEST_F(DriverMethodsTest, UploadSendsTheDefinitionThenTellsTheDriver) {
     EXPECT_TRUE(messages_.shown.empty());
 }
 
+TEST_F(DriverMethodsTest, TheJobOfOneDotInBytes) {
+    ASSERT_EQ(Upload("NX-A11", Picture("dot.bmp", 1, 1, [](int, int) { return true; }) + "|"), 0);
+    const Bytes expected = {
+        0x1B, 0x40,                                      // ESC @: initialise
+        0x1C, 0x71, 0x01,                                // FS q 1: define one NV image
+        0x01, 0x00, 0x01, 0x00,                          // 1 x 1 bytes: 8 x 8 dots
+        0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // the dot at the bottom of column 0
+    };
+    EXPECT_EQ(ReadBytes(Path("TempImage.out")), expected);
+    ASSERT_EQ(printer_->documents.size(), 1u);
+    EXPECT_EQ(printer_->documents[0], expected);
+}
+
 TEST_F(DriverMethodsTest, TheHostDecidesTheDefaultRecord) {
     system_ = FixedSystem(false, false);
     ASSERT_EQ(Upload("NX-A11", bottom_ + "|", 0, 1), 0);

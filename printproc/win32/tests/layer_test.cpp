@@ -12,6 +12,7 @@
 #include "job_record.h"
 #include "scratch_files.h"
 #include "thermal_ini.h"
+#include "win32/handle_owners.h"
 #include "work_dir.h"
 
 namespace tivrap::win32 {
@@ -237,10 +238,9 @@ TEST(JobRecordTest, TheRecordHoldsCopiesOfTheOpenDataAndItsRealSize) {
 TEST(JobRecordTest, CopiesNeedAPrinterThatIsNotDirect) {
     const std::wstring key =
         std::wstring(L"System\\CurrentControlSet\\Control\\Print\\Printers\\") + kQueue;
-    HKEY opened = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_SET_VALUE, &opened),
+    zelmar::win32::UniqueHkey queue;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_SET_VALUE, queue.put()),
               ERROR_SUCCESS);
-    const zelmar::win32::UniqueHkey queue(opened);
     const auto setAttributes = [&](DWORD attributes) {
         ASSERT_EQ(RegSetValueExW(queue.get(), L"Attributes", 0, REG_DWORD,
                                  reinterpret_cast<const BYTE*>(&attributes), sizeof attributes),

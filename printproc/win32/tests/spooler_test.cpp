@@ -27,7 +27,8 @@
 #include "raw_job.h"
 #include "sample_receipt.h"
 #include "thermal_ini.h"
-#include "win32/owners.h"
+#include "win32/handle_owners.h"
+#include "win32/printer_owners.h"
 #include "work_dir.h"
 
 namespace tivrap {
@@ -160,9 +161,7 @@ class SpooledJob {
   public:
     SpooledJob(const Queue& queue, const Bytes& data, const wchar_t* datatype = L"RAW")
         : port_(Wide(Port(queue))) {
-        HANDLE printer = nullptr;
-        EXPECT_TRUE(OpenPrinterW(const_cast<LPWSTR>(queue.name), &printer, nullptr));
-        printer_.reset(printer);
+        EXPECT_TRUE(OpenPrinterW(const_cast<LPWSTR>(queue.name), printer_.put(), nullptr));
         BYTE info[2048];
         DWORD needed = 0;
         EXPECT_TRUE(AddJobW(printer_.get(), 1, info, sizeof info, &needed));

@@ -98,6 +98,36 @@ TEST_F(CliTest, FailuresSayWhy) {
     EXPECT_NE(Err().find("Temp.bmp: cannot be written: a directory"), std::string::npos) << Err();
 }
 
+TEST_F(CliTest, APortThatNamesAFileIsRefusedAndTheFileKept) {
+    const std::string logo = Logo();
+    const std::string job = Path("job.prn");
+    test::WriteBytes(job, test::Bytes(100, 0x55));
+    const test::Bytes logoBefore = test::ReadBytes(logo), jobBefore = test::ReadBytes(job);
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;
+    };
+    const std::string aFile = "--port " + job + " names an existing regular file, not a port";
+    const Case cases[] = {
+        {{"upload", "--port", logo, logo}, "--port " + logo + " names the image " + logo},
+        {{"upload", "--port", job, logo}, aFile},
+        {{"upload", "--port", job, "--printer", "1", logo}, aFile},
+        // Not there yet, but the upload would make it.
+        {{"upload", "--port", "Raster.bmp", logo}, "names the working file Raster.bmp"},
+        {{"print", "--port", job}, aFile},
+        {{"save-options", "--port", job, "--top", "1"}, aFile},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Run(c.args), kUsage) << c.message;
+        EXPECT_EQ(Out(), "");
+        EXPECT_NE(Err().find(c.message), std::string::npos) << Err();
+        EXPECT_EQ(test::ReadBytes(logo), logoBefore) << c.message;
+        EXPECT_EQ(test::ReadBytes(job), jobBefore) << c.message;
+    }
+    EXPECT_FALSE(test::FileExists(Path("Raster.bmp")));
+    EXPECT_FALSE(test::FileExists(Path("Temp.bmp")));
+}
+
 TEST_F(CliTest, FileLoad) {
     EXPECT_EQ(Run({"file-load", "C:\\logo.bmp"}), kOk);
     EXPECT_EQ(Out(), "0\n");

@@ -1,8 +1,12 @@
 // zelmar's device commands against the real stand-in printer: over TCP on
-// loopback, and over a serial line on the stand-in's pseudo-terminal.
+// loopback, and over a serial line on the stand-in's pseudo-terminal; and
+// the ports that are files, devices and FIFOs.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <sstream>
@@ -30,10 +34,12 @@ class LinksEndToEndTest : public test::WorkDirTest {
         test::WriteBytes(mono_, test::MakeMonoBmp(16, 8, [](int x, int) { return x < 4; }));
     }
     // The stand-in on a free loopback port, with `reply` to the status query.
-    std::unique_ptr<Program> Standin(const std::string& reply, bool pty = false) {
+    std::unique_ptr<Program> Standin(const std::string& reply, bool pty = false,
+                                     const std::vector<std::string>& more = {}) {
         std::vector<std::string> args = {"--listen", "127.0.0.1:0", "--flash",        Path("flash"),
                                          "--out",    Path("out"),   "--status-reply", reply};
         if (pty) args.push_back("--pty");
+        args.insert(args.end(), more.begin(), more.end());
         auto program = std::make_unique<Program>(args);
         port_ = ListeningPort(*program);
         if (pty) pty_ = PtyPath(*program);
@@ -56,6 +62,15 @@ class LinksEndToEndTest : public test::WorkDirTest {
         BufferSink sink;
         EXPECT_EQ(WriteModelZeroForm({image}, {}, sink, nullptr), FormStatus::kDone);
         return Bytes(sink.bytes.begin() + 8, sink.bytes.end());
+    }
+
+    // The bytes of an upload of `image`: the status query, then its form.
+    static std::size_t JobSize(const std::string& image, bool band) {
+        BufferSink sink;
+        const FormStatus written = band ? WriteBandForm({image}, false, sink, nullptr)
+                                        : WriteModelZeroForm({image}, {}, sink, nullptr);
+        EXPECT_EQ(written, FormStatus::kDone);
+        return 3 + sink.bytes.size();
     }
 
     std::string logo_, mono_, pty_, err_;
@@ -104,6 +119,37 @@ TEST_F(LinksEndToEndTest, OptionsAndTheCutOverTcp) {
     EXPECT_FALSE(test::DotAt(bmp, 0, 0));
 }
 
+// The stand-in's count of a job's bytes, from its line "job N (...): B bytes, ...".
+std::size_t BytesOfJob(const std::string& line) {
+    const std::size_t colon = line.find("): ");
+    return colon == std::string::npos ? 0 : std::stoul(line.substr(colon + 3));
+}
+
+TEST_F(LinksEndToEndTest, EveryByteOfATcpUploadReachesThePrinter) {
+    // The largest picture that prints: 50,633 bytes of band form.
+    const std::string big = Path("big.bmp");
+    test::WriteBytes(big, test::MakeDotsBmp(616, 648, [](int x, int y) { return (x ^ y) & 1; }));
+    const struct {
+        const char* name;
+        const char* printer;
+        std::string reply;
+        const char* replyDelayMs;
+    } cases[] = {
+        {"the band form does not read the reply", "1", "0d", "0"},
+        {"the band form, a reply that comes late", "1", "0d", "300"},
+        {"model 0, a reply that fills the read", "0", std::string(100, 'a'), "0"},
+        {"model 0, a reply after the read gave up", "0", "0d", "3300"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto standin = Standin(c.reply, false, {"--reply-delay", c.replyDelayMs});
+        ASSERT_EQ(Status({"upload", "--tcp", Tcp(), "--printer", c.printer, big}), 0) << err_;
+        const std::string job = standin->WaitFor("job ");
+        EXPECT_EQ(BytesOfJob(job), JobSize(big, std::string(c.printer) != "0")) << job;
+    }
+    EXPECT_EQ(Stored("top-logo"), Packed(big));
+}
+
 TEST_F(LinksEndToEndTest, AClosedPortIsALinkThatDoesNotOpen) {
     int closed = 0;
     {
@@ -127,6 +173,18 @@ TEST_F(LinksEndToEndTest, SerialUploadOnThePseudoTerminal) {
     ASSERT_FALSE(standin->WaitFor("job ").empty());
     EXPECT_EQ(Stored("top-logo"), Packed(logo_));
     unsetenv("ZELMAR_COM5");
+}
+
+TEST_F(LinksEndToEndTest, DevicesAndFifosStayPorts) {
+    EXPECT_EQ(Status({"print", "--port", "/dev/null"}), 0) << err_;
+    const std::string fifo = Path("printer");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    EXPECT_EQ(Status({"save-options", "--port", fifo, "--top", "1"}), 0) << err_;
+    char options[16] = {};
+    EXPECT_EQ(read(reader, options, sizeof options), 9);
+    close(reader);
 }
 
 TEST_F(LinksEndToEndTest, TheSerialLinkJudgesTheReply) {
