@@ -11,7 +11,7 @@
 
 #include "app_fixture.h"
 #include "settings.h"
-#include "win32/owners.h"
+#include "win32/handle_owners.h"
 
 namespace orvenna::test {
 namespace {

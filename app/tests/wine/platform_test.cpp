@@ -11,7 +11,7 @@
 #include "platform.h"
 #include "profile.h"
 #include "profile_cases.h"
-#include "win32/owners.h"
+#include "win32/handle_owners.h"
 #include "work_dir.h"
 
 namespace orvenna::test {
