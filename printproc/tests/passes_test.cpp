@@ -57,6 +57,9 @@ MakeRules Widening() {
 
 TEST(BarcodePassTest, Cases) {
     const Bytes data = Text("123");
+    Bytes endless;  // heads of the systems up to 6 whose data never ends
+    for (int i = 0; i < 20; ++i)
+        endless = endless + Head(0x04);
     const PassCase cases[] = {
         {"counted: length byte, then the feed after it is short",
          Head(0x49) + Bytes{0x00} + data + PositionAndFeed(0x20) + Tail(),
@@ -108,6 +111,11 @@ TEST(BarcodePassTest, Cases) {
          PositionAndFeed(0x20) + LineAndFeed(0x10) + Bytes{0x00, 0x1B, 0x24, 0x05, 0x00} + Tail(),
          PositionAndFeed(0x20) + LineAndFeed(0x10) + Bytes{0x00, 0x1B, 0x24, 0x05, 0x00} + Tail(),
          9},
+        {"heads whose data never ends pass unchanged; a barcode after them is found",
+         endless + Head(0x49) + Bytes{0x00} + data + Bytes{0x1B, 0x21, 0x00} + Tail(),
+         endless + HeadStart() + Bytes{0x1D, 0x6B, 0x49, 0x03} + data + Bytes{0x1B, 0x21, 0x00} +
+             Tail(),
+         18},
         {"only the first feed after a barcode is short",
          Head(0x30) + LineAndFeed(0x10) + LineAndFeed(0x10) + PositionAndFeed(0x01) + Tail(),
          Head(0x30) + ShortFeed() + LineAndFeed(0x10) + PositionAndFeed(0x01) + Tail(), 12},

@@ -2,6 +2,7 @@
 // debug texts, and how failures, pause and cancel end a job.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <thread>
@@ -191,6 +192,37 @@ TEST(RawJobTest, FailuresEndTheJobWithTheirText) {
         EXPECT_EQ(job.debug.texts, c.texts) << c.name;
         EXPECT_EQ(job.spooler.calls, c.calls) << c.name;
         EXPECT_TRUE(job.spooler.printed.empty()) << c.name << ": nothing is sent";
+    }
+}
+
+// Receipts made to take far more work than they hold: barcode heads whose data
+// never ends each looked through a whole block again, 1 MB in half a minute.
+// Each pass reads its scratch file once, and the job takes a moment.
+TEST(RawJobTest, HostileReceiptsStayInProportion) {
+    const auto repeated = [](Bytes job, const Bytes& piece, std::size_t size) {
+        while (job.size() < size)
+            job.insert(job.end(), piece.begin(), piece.end());
+        return job;
+    };
+    const std::size_t kKilobyte = 1024;
+    struct Case {
+        const char* name;
+        Bytes job;
+    };
+    const Case cases[] = {
+        {"barcode heads whose data never ends",
+         repeated(StartOfDocument(), Head(0x04), 1024 * kKilobyte)},
+    };
+    const std::size_t growth = 1;  // these heads pass unchanged
+    for (const Case& c : cases) {
+        JobRig job(c.job);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_TRUE(job.Run()) << c.name;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60)) << c.name;
+        EXPECT_LE(job.spooler.printed.size(), growth * c.job.size()) << c.name;
+        EXPECT_LE(job.scratch.b.bytes.size(), growth * c.job.size()) << c.name;
+        EXPECT_EQ(job.scratch.a.bytesRead, c.job.size()) << c.name;
+        EXPECT_LE(job.scratch.b.bytesRead, job.scratch.b.bytes.size() + 1) << c.name;
     }
 }
 
