@@ -243,8 +243,9 @@ std::size_t WideningPass::Plain(const Cursor& c, std::size_t most, Bytes& out) {
 std::size_t WideningPass::Row(const Cursor& c, Bytes& out) {
     if (!runWidth_) {
         runWidth_ = 0;
-        for (Cursor r = c; WholeRow(r); r = r.After(RowLength(r)))
-            runWidth_ = std::max(*runWidth_, RowWidth(r));
+        for (Cursor r = c; WholeRow(r); r = r.After(RowLength(r))) {
+            if (RowWidth(r) <= kWidestRow) runWidth_ = std::max(*runWidth_, RowWidth(r));
+        }
     }
     const std::size_t width = RowWidth(c);
     const std::size_t at = out.size();

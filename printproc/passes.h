@@ -47,7 +47,13 @@ class BarcodePass final : public PassRules {
     DataEndSearch terminatedEnd_{false};
 };
 
-// Widens consecutive raster rows to the width of the widest one of the run.
+// The widest raster row of a picture on the paper: 80 mm at 8 dots a
+// millimetre, 640 dots. A wider row sets no run's width and goes out as it
+// is, so that widening adds at most this many bytes to a row of 11 or more.
+inline constexpr std::size_t kWidestRow = 80;
+
+// Widens consecutive raster rows to the width of the widest one of the run
+// that the paper holds.
 class WideningPass final : public PassRules {
   public:
     std::size_t Step(const Cursor& at, Bytes& out) override;

@@ -169,6 +169,12 @@ TEST(WideningPassTest, Cases) {
          Row(48, 0x11) + Bytes{0x0A} + Row(40, 0x33) + Tail(), 59},
         {"the row count stays", Row(8, 0x11, 5) + Row(16, 0x22, 2) + Tail(),
          RowHeader(16, 5) + Repeat(8, 0x11) + Repeat(8, 0x00) + Row(16, 0x22, 2) + Tail(), 46},
+        {"a row wider than the paper sets no width and goes out as it is",
+         Row(kWidestRow + 1, 0x11) + Row(40, 0x22) + Row(kWidestRow, 0x33) + Row(40, 0x44) + Tail(),
+         Row(kWidestRow + 1, 0x11) + RowHeader(kWidestRow) + Repeat(40, 0x22) +
+             Repeat(kWidestRow - 40, 0x00) + Row(kWidestRow, 0x33) + RowHeader(kWidestRow) +
+             Repeat(40, 0x44) + Repeat(kWidestRow - 40, 0x00) + Tail(),
+         4 * 11 + 2 * kWidestRow + 1 + 2 * 40},
     };
     for (const PassCase& c : cases)
         ExpectAtEveryBlockSize(c, Widening());

@@ -10,6 +10,7 @@
 
 #include "marker.h"
 #include "memory_parts.h"
+#include "passes.h"
 #include "raw_job.h"
 #include "receipt_bytes.h"
 
@@ -195,9 +196,12 @@ TEST(RawJobTest, FailuresEndTheJobWithTheirText) {
     }
 }
 
-// Receipts made to take far more work than they hold: barcode heads whose data
-// never ends each looked through a whole block again, 1 MB in half a minute.
-// Each pass reads its scratch file once, and the job takes a moment.
+// Receipts made to grow out of all proportion: a raster row 65,535 bytes wide
+// before rows of width 0 went out 4,000 times its size (1 GB for 241 KB), and
+// barcode heads whose data never ends each looked through a whole block again
+// (1 MB in half a minute). What the printer and scratch file B get stays
+// within the widening's bound, each pass reads its scratch file once, and the
+// job takes a moment.
 TEST(RawJobTest, HostileReceiptsStayInProportion) {
     const auto repeated = [](Bytes job, const Bytes& piece, std::size_t size) {
         while (job.size() < size)
@@ -210,10 +214,15 @@ TEST(RawJobTest, HostileReceiptsStayInProportion) {
         Bytes job;
     };
     const Case cases[] = {
+        {"a row 65,535 bytes wide, then rows of width 0",
+         repeated(StartOfDocument() + Row(0xFFFF, 0x55), RowHeader(0), 241 * kKilobyte)},
+        {"the widest row the paper holds, then rows of width 0",
+         repeated(StartOfDocument() + Row(kWidestRow, 0x55), RowHeader(0), 241 * kKilobyte)},
         {"barcode heads whose data never ends",
          repeated(StartOfDocument(), Head(0x04), 1024 * kKilobyte)},
     };
-    const std::size_t growth = 1;  // these heads pass unchanged
+    // A row of 11 bytes or more grows by at most kWidestRow.
+    const std::size_t growth = (11 + kWidestRow + 10) / 11;
     for (const Case& c : cases) {
         JobRig job(c.job);
         const auto start = std::chrono::steady_clock::now();
