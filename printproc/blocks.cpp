@@ -91,7 +91,24 @@ StreamedPass::StreamedPass(std::size_t blockSize, PassRules& rules, BlockSink& o
 
 Flow StreamedPass::Put(const std::uint8_t* data, std::size_t size) {
     input_.insert(input_.end(), data, data + size);
-    // A whole block has come: it is worked through as it is.
+    return WorkWholeBlocks();
+}
+
+Flow StreamedPass::Read(ScratchFile& input, std::uint64_t length) {
+    for (std::uint64_t position = 0; position < length;) {
+        const std::size_t end = input_.size();
+        const auto size =
+            static_cast<std::size_t>(std::min<std::uint64_t>(blockSize_, length - position));
+        input_.resize(end + size);
+        if (!input.ReadAt(position, input_.data() + end, size)) return Flow::kScratchReadFailed;
+        position += size;
+        if (const Flow flow = WorkWholeBlocks(); flow != Flow::kGoOn) return flow;
+    }
+    return Flow::kGoOn;
+}
+
+// A whole block has come: it is worked through as it is.
+Flow StreamedPass::WorkWholeBlocks() {
     while (input_.size() - start_ >= blockSize_) {
         if (const Flow flow = Work(blockSize_); flow != Flow::kGoOn) return flow;
     }
@@ -123,8 +140,7 @@ Flow StreamedPass::Work(std::size_t size) {
 Flow RunPass(ScratchFile& input, std::uint64_t length, std::size_t blockSize, PassRules& rules,
              BlockSink& out) {
     StreamedPass pass(blockSize, rules, out);
-    if (const Flow flow = CopyBlocks(input, length, blockSize, pass); flow != Flow::kGoOn)
-        return flow;
+    if (const Flow flow = pass.Read(input, length); flow != Flow::kGoOn) return flow;
     return pass.Finish();
 }
 

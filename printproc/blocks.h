@@ -151,10 +151,13 @@ class StreamedPass final : public BlockSink {
     StreamedPass(std::size_t blockSize, PassRules& rules, BlockSink& out);
     // More input.
     Flow Put(const std::uint8_t* data, std::size_t size) override;
+    // The first `length` bytes of `input` as more input, read a block at a time.
+    Flow Read(ScratchFile& input, std::uint64_t length);
     // The input has ended: the rest of it is worked through.
     Flow Finish();
 
   private:
+    Flow WorkWholeBlocks();
     Flow Work(std::size_t blockSize);
 
     std::size_t blockSize_;
