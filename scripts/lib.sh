@@ -64,7 +64,8 @@ kernel_runs_32bit() {
         echo "the 32-bit probe does not build: $(head -n1 "$dir/log")"
         status=1
     elif ! reason=$("$dir/probe" 2>&1); then
-        echo "this kernel cannot run 32-bit programs (${reason:-the probe failed})"
+        reason=${reason##*: }  # the system's word, as "Exec format error"
+        echo "this kernel cannot run 32-bit programs (${reason:-a 32-bit probe failed})"
         status=1
     fi
     rm -rf "$dir"
