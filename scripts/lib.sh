@@ -2,12 +2,32 @@
 # Sourced, not run.
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX="${WINEPREFIX:-$ROOT/build/wine-prefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 # No Mono or Gecko installers: nothing here needs them and they would ask.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-WINE=/usr/lib/wine/wine64
-WINESERVER=/usr/lib/wine/wineserver64
+
+# use_wine BUILD: the Wine that runs a Windows build's programs, and the
+# build's prefix. win64: wine64 in build/wine-prefix, a 64-bit Windows. win32:
+# the 32-bit Wine in build/wine-prefix-win32, a 32-bit Windows of its own.
+# The tests' presets name the build (ZELMAR_WINE_BUILD) and its prefix.
+use_wine() {
+    case $1 in
+        win64)
+            WINE=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
+            unset WINEARCH
+            ;;
+        win32)
+            WINE=/usr/lib/wine/wine WINESERVER=/usr/lib/wine/wineserver
+            export WINEARCH=win32
+            ;;
+        *) echo "use_wine: no Windows build $1" >&2; return 2 ;;
+    esac
+    export ZELMAR_WINE_BUILD=$1 WINEPREFIX=${2:-$ROOT/build/$(prefix_name "$1")}
+}
+prefix_name() {
+    if [ "$1" = win64 ]; then echo wine-prefix; else echo "wine-prefix-$1"; fi
+}
+use_wine "${ZELMAR_WINE_BUILD:-win64}" "${WINEPREFIX:-}"
 
 PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libbenchmark-dev libpng-dev
           g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
@@ -31,6 +51,37 @@ ensure_packages() {
     as_root apt-get update -q
     as_root env DEBIAN_FRONTEND=noninteractive \
         apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# Whether this kernel runs 32-bit x86 programs (some are built without that
+# support): a 32-bit program of a few instructions, needing no 32-bit library,
+# is started. On failure the reason is on stdout.
+kernel_runs_32bit() {
+    local dir status=0 reason
+    dir=$(mktemp -d)
+    if ! gcc -m32 -nostdlib -static -ffreestanding -fno-pie -no-pie -O1 -o "$dir/probe" \
+        "$ROOT/scripts/probe32.c" 2>"$dir/log"; then
+        echo "the 32-bit probe does not build: $(head -n1 "$dir/log")"
+        status=1
+    elif ! reason=$("$dir/probe" 2>&1); then
+        reason=${reason##*: }  # the system's word, as "Exec format error"
+        echo "this kernel cannot run 32-bit programs (${reason:-a 32-bit probe failed})"
+        status=1
+    fi
+    rm -rf "$dir"
+    return "$status"
+}
+
+# The 32-bit Wine (the i386 architecture and wine32:i386), for the shipping
+# build's tests; does nothing when it is there.
+ensure_wine32() {
+    [ -x /usr/lib/wine/wine ] && dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null |
+        grep -q 'install ok installed' && return 0
+    log "installing the 32-bit Wine (wine32:i386)"
+    dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
+    as_root apt-get update -q
+    as_root env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y -q --no-install-recommends wine32:i386
 }
 
 # configure_and_build <preset>
@@ -93,13 +144,15 @@ stop_wineserver() {
     "$WINESERVER" -k 2>/dev/null || true
 }
 
-# with_display <command...>: runs the command under a virtual X display, with a
-# wineserver started inside it. A server started without DISPLAY keeps Wine's
-# no-display driver for its whole life, so the one before is stopped first.
+# with_display <command...>: runs the command under a virtual X display of its
+# own, with a wineserver of the prefix started inside it. A server started
+# without DISPLAY keeps Wine's no-display driver for its whole life, so the
+# one before is stopped first. The search for a free display starts from a
+# number of this shell's own, so that runs side by side do not take the same.
 with_display() {
     stop_wineserver
     "$WINESERVER" -w
-    xvfb-run -a -s "-screen 0 1024x768x24" bash -c \
+    xvfb-run -a -n $((100 + BASHPID % 800)) -s "-screen 0 1024x768x24" bash -c \
         '. "$1" && start_wineserver && trap stop_wineserver EXIT && shift && "$@"' \
         _ "$ROOT/scripts/lib.sh" "$@"
 }

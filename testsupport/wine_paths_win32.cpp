@@ -16,4 +16,26 @@ std::string UnixPath(const std::string& path) {
     return unix;
 }
 
+namespace {
+
+bool Machine64() {
+    BOOL wow64 = FALSE;
+    return sizeof(void*) == 8 || (IsWow64Process(GetCurrentProcess(), &wow64) && wow64);
+}
+
+}  // namespace
+
+std::wstring SpoolerEnvironment() {
+    return Machine64() ? L"Windows x64" : L"Windows NT x86";
+}
+
+// The spool folder is the 64-bit one for a 32-bit program too: Windows does
+// not redirect it.
+std::wstring ProcessorDirectory() {
+    wchar_t windows[MAX_PATH] = {};
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    return std::wstring(windows) + L"\\system32\\spool\\prtprocs\\" +
+           (Machine64() ? L"x64" : L"w32x86");
+}
+
 }  // namespace zelmar::test

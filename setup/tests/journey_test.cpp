@@ -2,7 +2,9 @@
 // takes it: refused installations that leave nothing behind, an installation
 // that a queue of the driver prints through, Orvenna started from the program
 // folder, an upgrade, and the uninstaller with the queue still on
-// Tivrap and then without. journey.sh gives it a Wine prefix of its own.
+// Tivrap and then without. journey.sh gives it a Wine prefix of its own: a
+// 64-bit Windows (the 32-bit build's setup then runs in WoW64 and installs
+// the x64 print processor) or a 32-bit one.
 #include <windows.h>
 
 #include <shlobj.h>
@@ -21,12 +23,16 @@
 #include "app_window.h"
 #include "print_queue.h"
 #include "resource.h"
+#include "reworked.h"
+#include "sample_receipt.h"
+#include "wine_paths.h"
 #include "zelmar_version.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using orvenna::test::AppProcess;
+using zelmar::test::ProcessorDirectory;
 
 constexpr wchar_t kProgId[] = L"ZELMAR.ZelmarCtrl.1";
 constexpr wchar_t kUninstallKey[] =
@@ -92,12 +98,12 @@ DWORD Number(const wchar_t* key, const wchar_t* name) {
 
 std::vector<std::wstring> PrintProcessors() {
     DWORD needed = 0, count = 0;
-    wchar_t environment[] = L"Windows x64";
-    EnumPrintProcessorsW(nullptr, environment, 1, nullptr, 0, &needed, &count);
+    std::wstring environment = zelmar::test::SpoolerEnvironment();
+    EnumPrintProcessorsW(nullptr, environment.data(), 1, nullptr, 0, &needed, &count);
     std::vector<BYTE> buffer(needed);
     std::vector<std::wstring> names;
-    if (needed == 0 ||
-        !EnumPrintProcessorsW(nullptr, environment, 1, buffer.data(), needed, &needed, &count))
+    if (needed == 0 || !EnumPrintProcessorsW(nullptr, environment.data(), 1, buffer.data(), needed,
+                                             &needed, &count))
         return names;
     const auto* processors = reinterpret_cast<const PRINTPROCESSOR_INFO_1W*>(buffer.data());
     for (DWORD i = 0; i < count; ++i)
@@ -118,7 +124,7 @@ fs::path Folder(int id) {
 }
 
 fs::path ProcessorDir() {
-    return Folder(CSIDL_SYSTEM) / L"spool\\prtprocs\\x64";
+    return ProcessorDirectory();
 }
 
 std::vector<fs::path> Shortcuts() {
@@ -163,6 +169,15 @@ bool PrintRaw(const std::string& queue, const std::string& bytes) {
     return printed && written == bytes.size();
 }
 
+// Wine's spooler runs the print processor inside the program that submits
+// the job, so a 32-bit program on 64-bit Windows would meet its own 32-bit
+// spooler: there the 64-bit submitter (SETUP_SUBMIT_X64) sends the receipt,
+// as the 64-bit spooler of Windows would print any program's job.
+bool Wow64() {
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
 class SetupJourney : public ::testing::Test {
   protected:
     const fs::path setup_ = FromScript("SETUP_EXE");
@@ -180,6 +195,15 @@ class SetupJourney : public ::testing::Test {
     }
 
     int Install(const std::wstring& options) { return RunToEnd(Quoted(setup_) + L" /S" + options); }
+    // A document through the queue, by the machine's own spooler.
+    bool PrintBySpooler(const std::string& bytes) {
+        if (!Wow64()) return PrintRaw(kQueue, bytes);
+        const fs::path document = work_ / L"document.bin";
+        Write(document, bytes);
+        const std::wstring queue(kQueue.begin(), kQueue.end());
+        return RunToEnd(Quoted(FromScript("SETUP_SUBMIT_X64")) + L" " + queue + L" " +
+                        Quoted(document)) == 0;
+    }
     // In place (_?=, unquoted and last), so that it ends when it is done.
     int Uninstall(const std::wstring& options = L"") {
         return RunToEnd(Quoted(program_ / L"Uninstall.exe") + L" /S" + options + L" _?=" +
@@ -239,6 +263,12 @@ TEST_F(SetupJourney, InstallsUpgradesAndUninstalls) {
     const std::string logoJob("\x1b@\x1cq\x01\x02\x00\x01\x00\xff\xff", 11);
     ASSERT_TRUE(PrintRaw(kQueue, logoJob));
     EXPECT_EQ(Contents(port_), logoJob);
+    // The driver's receipt, reworked by the module the machine's spooler loaded.
+    const auto receipt = tivrap::test::SampleReceipt();
+    ASSERT_TRUE(PrintBySpooler(std::string(receipt.begin(), receipt.end())));
+    const auto reworked = tivrap::test::Reworked(receipt, ProcessorDir().wstring());
+    EXPECT_NE(reworked, receipt);
+    EXPECT_EQ(Contents(port_), std::string(reworked.begin(), reworked.end()));
 
     // Orvenna from its folder, with the installed control: it saves there.
     {
@@ -277,21 +307,31 @@ TEST_F(SetupJourney, InstallsUpgradesAndUninstalls) {
     EXPECT_EQ(Contents(program_ / L"TopLogo.ini"), lists);
 
     // Once no queue uses Tivrap, the uninstaller takes it too; asked to, the
-    // settings, the lists and the setup's sample translation file as well. A
-    // driver's translation file where Tivrap looks first gets no sample beside it.
+    // settings, the lists and the setup's sample translation file as well. On
+    // 64-bit Windows, a driver's translation file where Tivrap looks first
+    // (the 32-bit folder) gets no sample beside it.
     zelmar::test::PrintQueue winprint{kQueue, PortPath()};
-    const fs::path driverIni = Folder(CSIDL_SYSTEM) / L"spool\\prtprocs\\w32x86\\Thermal.ini";
-    fs::create_directories(driverIni.parent_path());
-    Write(driverIni, driversIni);
-    fs::remove(ProcessorDir() / L"Thermal.ini");
+    const fs::path driverIni = ProcessorDir().parent_path() / L"w32x86\\Thermal.ini";
+    const bool apart = driverIni.parent_path() != ProcessorDir();
+    if (apart) {
+        fs::create_directories(driverIni.parent_path());
+        Write(driverIni, driversIni);
+        fs::remove(ProcessorDir() / L"Thermal.ini");
+    }
     ASSERT_EQ(Install(L""), 0);
-    EXPECT_FALSE(fs::exists(ProcessorDir() / L"Thermal.ini"));
+    if (apart) {
+        EXPECT_FALSE(fs::exists(ProcessorDir() / L"Thermal.ini"));
+    }
     ASSERT_EQ(Uninstall(L" /REMOVESETTINGS"), 0);
     ExpectNothingRegistered();
     EXPECT_FALSE(fs::exists(program_ / L"Orvenna.ini"));
     EXPECT_FALSE(fs::exists(program_ / L"TopLogo.ini"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kAppKey));
-    EXPECT_EQ(Contents(driverIni), driversIni);
+    if (apart) {
+        EXPECT_EQ(Contents(driverIni), driversIni);
+    } else {
+        EXPECT_FALSE(fs::exists(driverIni)) << "the setup's sample stays after /REMOVESETTINGS";
+    }
 }
 
 // journey.sh runs this one under the Korean locale: the Korean pages, and

@@ -25,10 +25,12 @@
 #include "engine/upload_forms.h"
 #include "memory_parts.h"
 #include "raw_job.h"
+#include "reworked.h"
 #include "sample_receipt.h"
 #include "thermal_ini.h"
 #include "win32/handle_owners.h"
 #include "win32/printer_owners.h"
+#include "wine_paths.h"
 #include "work_dir.h"
 
 namespace tivrap {
@@ -42,9 +44,9 @@ using zelmar::test::WriteBytes;
 using zelmar::win32::UniqueFile;
 using zelmar::win32::UniquePrinter;
 
-// Where the fixture installed the print processor, beside the sample
-// translation file, as the spooler of the x64 environment loads it.
-constexpr wchar_t kProcessorDirectory[] = L"C:\\windows\\system32\\spool\\prtprocs\\x64";
+// The fixture installed the print processor, beside the sample translation
+// file, where the machine's spooler loads it from.
+using zelmar::test::ProcessorDirectory;
 
 struct Queue {
     const wchar_t* name;
@@ -80,7 +82,7 @@ std::wstring ProgramDirectory() {
 
 // The five entry points of the installed module.
 struct Tivrap {
-    Tivrap() : module(LoadLibraryW((std::wstring(kProcessorDirectory) + L"\\Tivrap.dll").c_str())) {
+    Tivrap() : module(LoadLibraryW((ProcessorDirectory() + L"\\Tivrap.dll").c_str())) {
         Resolve(enumDatatypes, "EnumPrintProcessorDatatypesW");
         Resolve(open, "OpenPrintProcessor");
         Resolve(print, "PrintDocumentOnPrintProcessor");
@@ -111,15 +113,7 @@ const Tivrap& Dll() {
 // What the passes make of a job, with the translation file the installed
 // module finds.
 Bytes Reworked(const Bytes& job) {
-    memory::MemorySpoolerJob spooler(job);
-    memory::MemoryScratchStorage scratch;
-    win32::ThermalIni ini(win32::ThermalIniPlaces(win32::SystemDirectory(), kProcessorDirectory));
-    SectionTranslator translator([&ini](const std::u16string& key) { return ini.Value(key); });
-    memory::MemoryPauseEvent event;
-    JobControl control(event);
-    memory::MemoryDebugOutput debug;
-    EXPECT_TRUE(RunRawJob({}, {spooler, scratch, translator, control, debug}));
-    return spooler.printed;
+    return test::Reworked(job, ProcessorDirectory());
 }
 
 // The debug texts of this process, as a debugger sees them.
@@ -249,7 +243,7 @@ class SpoolerTest : public zelmar::test::WorkDirTest {
   protected:
     void SetUp() override {
         WorkDirTest::SetUp();
-        ASSERT_NE(Dll().module, nullptr) << "no Tivrap.dll in " << fs::path(kProcessorDirectory);
+        ASSERT_NE(Dll().module, nullptr) << "no Tivrap.dll in " << fs::path(ProcessorDirectory());
         for (const Queue* queue : {&kQueueA, &kQueueB}) {
             std::error_code ignored;
             fs::remove(PortFile(*queue), ignored);
