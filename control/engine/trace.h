@@ -39,6 +39,10 @@ struct TraceOutcome {
     std::uint32_t systemError = 0;
 };
 
+// The outcome of the system call just made: done, or failed with the thread's
+// last error (errno, GetLastError), read before anything else can change it.
+TraceOutcome CallOutcome(bool done);
+
 // Bytes shown in hexadecimal ("1d 49 01"); at most the first 16 of them.
 struct TraceBytes {
     const std::uint8_t* data;

@@ -21,6 +21,10 @@ TraceSettings TraceSettingsFromSystem() {
     return settings;
 }
 
+TraceOutcome CallOutcome(bool done) {
+    return {done, done ? 0 : static_cast<std::uint32_t>(errno)};
+}
+
 namespace trace_platform {
 
 namespace {

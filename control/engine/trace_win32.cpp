@@ -84,6 +84,10 @@ TraceSettings TraceSettingsFromSystem() {
     return settings;
 }
 
+TraceOutcome CallOutcome(bool done) {
+    return {done, done ? 0 : GetLastError()};
+}
+
 namespace trace_platform {
 
 std::string Stamp() {

@@ -18,11 +18,6 @@ LinkResult LastError(LinkError error) {
     return LinkResult::Failed(error, GetLastError());
 }
 
-// A spooler call's outcome, its error read at once.
-TraceOutcome Called(BOOL done) {
-    return {done != FALSE, done ? 0 : GetLastError()};
-}
-
 TraceOutcome Status(DWORD status) {
     return {status == ERROR_SUCCESS, status};
 }
@@ -40,8 +35,8 @@ class SpoolerDocument final : public RawDocument {
             const auto piece = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
             const BOOL done =
                 WritePrinter(printer_.get(), const_cast<std::uint8_t*>(data), piece, &written);
-            Trace("spooler", "WritePrinter job", job_, piece, "bytes ->", Called(done), written,
-                  "written");
+            Trace("spooler", "WritePrinter job", job_, piece, "bytes ->",
+                  CallOutcome(done != FALSE), written, "written");
             if (!done || written == 0) return LastError(LinkError::kWrite);
             data += written;
             size -= written;
@@ -51,10 +46,10 @@ class SpoolerDocument final : public RawDocument {
 
     LinkResult End() override {
         const BOOL page = EndPagePrinter(printer_.get());
-        Trace("spooler", "EndPagePrinter job", job_, "->", Called(page));
+        Trace("spooler", "EndPagePrinter job", job_, "->", CallOutcome(page != FALSE));
         LinkResult result = page ? LinkResult::Done() : LastError(LinkError::kWrite);
         const BOOL document = EndDocPrinter(printer_.get());
-        Trace("spooler", "EndDocPrinter job", job_, "->", Called(document));
+        Trace("spooler", "EndDocPrinter job", job_, "->", CallOutcome(document != FALSE));
         if (!document && result.ok()) result = LastError(LinkError::kWrite);
         printer_.reset();
         Trace("spooler", "ClosePrinter job", job_);
@@ -114,8 +109,8 @@ class WindowsSpooler final : public Spooler {
         for (;;) {
             const BOOL listed = EnumPrintersA(kFlags, nullptr, 2, buffer.data(),
                                               static_cast<DWORD>(buffer.size()), &needed, &count);
-            Trace("spooler", "EnumPrinters", buffer.size(), "bytes ->", Called(listed), count,
-                  "printers", needed, "bytes needed");
+            Trace("spooler", "EnumPrinters", buffer.size(), "bytes ->",
+                  CallOutcome(listed != FALSE), count, "printers", needed, "bytes needed");
             if (listed) break;
             if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= buffer.size()) {
                 return std::nullopt;
@@ -138,11 +133,11 @@ class WindowsSpooler final : public Spooler {
         info.pDocName = const_cast<char*>(documentName.c_str());
         info.pDatatype = const_cast<char*>("RAW");
         const DWORD job = StartDocPrinterA(opened.get(), 1, reinterpret_cast<BYTE*>(&info));
-        Trace("spooler", "StartDocPrinter", TraceQuoted{documentName}, "RAW ->", Called(job != 0),
-              "job", job);
+        Trace("spooler", "StartDocPrinter", TraceQuoted{documentName}, "RAW ->",
+              CallOutcome(job != 0), "job", job);
         if (job == 0) return LastError(LinkError::kWrite);
         const BOOL page = StartPagePrinter(opened.get());
-        Trace("spooler", "StartPagePrinter job", job, "->", Called(page));
+        Trace("spooler", "StartPagePrinter job", job, "->", CallOutcome(page != FALSE));
         if (!page) {
             const LinkResult failed = LastError(LinkError::kWrite);
             EndDocPrinter(opened.get());
@@ -166,7 +161,7 @@ class WindowsSpooler final : public Spooler {
         UniquePrinter opened;
         const BOOL done = OpenPrinterA(const_cast<char*>(printer.c_str()), opened.put(), defaults);
         Trace("spooler", "OpenPrinter", TraceQuoted{printer}, defaults ? "full access" : "", "->",
-              Called(done));
+              CallOutcome(done != FALSE));
         if (!done) return {};
         return opened;
     }

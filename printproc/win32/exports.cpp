@@ -23,6 +23,7 @@
 namespace tivrap::win32 {
 namespace {
 
+using zelmar::CallOutcome;
 using zelmar::Trace;
 using zelmar::TraceQuoted;
 using zelmar::win32::GuardedBool;
@@ -34,11 +35,6 @@ BOOL Fail(DWORD error) {
 
 std::string Utf8(const wchar_t* text) {
     return text ? zelmar::win32::Utf8Text(text) : "(none)";
-}
-
-// An export's outcome on the trace: done, or its last error.
-zelmar::TraceOutcome Returned(BOOL done) {
-    return {done != FALSE, done ? 0 : GetLastError()};
 }
 
 // The job of a handle for the trace: its id, or "not open" for a handle that
@@ -59,7 +55,7 @@ void Traced(const Say& say) noexcept {
 
 // The export's line, once it returns.
 void Returns(const char* name, const std::optional<DWORD>& job, BOOL result) noexcept {
-    Traced([&] { Trace("tivrap", JobOf(job), name, "->", Returned(result)); });
+    Traced([&] { Trace("tivrap", JobOf(job), name, "->", CallOutcome(result != FALSE)); });
 }
 
 const wchar_t* Name(const Text& text) {
@@ -108,9 +104,9 @@ extern "C" BOOL WINAPI EnumPrintProcessorDatatypesW(LPWSTR, LPWSTR, DWORD, LPBYT
         return error == 0 ? TRUE : Fail(error);
     });
     Traced([&] {
-        Trace("tivrap", "EnumPrintProcessorDatatypesW", cbBuf, "bytes ->", Returned(listed),
-              pcReturned ? *pcReturned : 0, "datatypes", pcbNeeded ? *pcbNeeded : 0,
-              "bytes needed");
+        Trace("tivrap", "EnumPrintProcessorDatatypesW", cbBuf, "bytes ->",
+              CallOutcome(listed != FALSE), pcReturned ? *pcReturned : 0, "datatypes",
+              pcbNeeded ? *pcbNeeded : 0, "bytes needed");
     });
     return listed;
 }
@@ -129,7 +125,7 @@ extern "C" HANDLE WINAPI OpenPrintProcessor(LPWSTR pPrinterName,
         const PRINTPROCESSOROPENDATA* data = pPrintProcessorOpenData;
         Trace("tivrap", "OpenPrintProcessor", TraceQuoted{Utf8(pPrinterName)}, "datatype",
               TraceQuoted{Utf8(data ? data->pDatatype : nullptr)}, "job", data ? data->JobId : 0,
-              "->", Returned(opened));
+              "->", CallOutcome(opened != FALSE));
     });
     return record;
 }
@@ -166,7 +162,8 @@ extern "C" BOOL WINAPI ControlPrintProcessor(HANDLE hPrintProcessor, DWORD Comma
         return record->control.Command(Command) ? TRUE : Fail(tivrap::kErrorInvalidParameter);
     });
     Traced([&] {
-        Trace("tivrap", JobOf(job), "ControlPrintProcessor command", Command, "->", Returned(done));
+        Trace("tivrap", JobOf(job), "ControlPrintProcessor command", Command, "->",
+              CallOutcome(done != FALSE));
     });
     return done;
 }

@@ -10,17 +10,8 @@
 
 namespace tivrap::win32 {
 
-namespace {
-
+using zelmar::CallOutcome;
 using zelmar::Trace;
-using zelmar::TraceOutcome;
-
-// A spooler call's outcome, its error read at once.
-TraceOutcome Called(BOOL done) {
-    return {done != FALSE, done ? 0 : GetLastError()};
-}
-
-}  // namespace
 
 void FirstError::Note() {
     if (code_ == 0) code_ = GetLastError();
@@ -53,7 +44,8 @@ bool PrinterJob::StartDocument() {
     DOC_INFO_1W info = {const_cast<LPWSTR>(names_.document), const_cast<LPWSTR>(names_.outputFile),
                         const_cast<LPWSTR>(names_.datatype)};
     const DWORD document = StartDocPrinterW(printer_, 1, reinterpret_cast<LPBYTE>(&info));
-    Trace("tivrap", "job", job_, "StartDocPrinter ->", Called(document != 0), "document", document);
+    Trace("tivrap", "job", job_, "StartDocPrinter ->", CallOutcome(document != 0), "document",
+          document);
     if (document != 0) return true;
     errors_.Note();
     return false;
@@ -61,14 +53,15 @@ bool PrinterJob::StartDocument() {
 
 void PrinterJob::EndDocument() {
     const BOOL done = EndDocPrinter(printer_);
-    Trace("tivrap", "job", job_, "EndDocPrinter ->", Called(done));
+    Trace("tivrap", "job", job_, "EndDocPrinter ->", CallOutcome(done != FALSE));
 }
 
 bool PrinterJob::OpenData() {
     const BOOL done = OpenPrinterW(const_cast<LPWSTR>(dataName_), data_.put(), nullptr);
     if (zelmar::TraceOn()) {
         Trace("tivrap", "job", job_, "OpenPrinter",
-              zelmar::TraceQuoted{zelmar::win32::Utf8Text(dataName_)}, "->", Called(done));
+              zelmar::TraceQuoted{zelmar::win32::Utf8Text(dataName_)}, "->",
+              CallOutcome(done != FALSE));
     }
     if (!done) {
         errors_.Note();
@@ -85,8 +78,8 @@ void PrinterJob::CloseData() {
 bool PrinterJob::ReadData(std::uint8_t* buffer, std::size_t capacity, std::size_t& got) {
     DWORD read = 0;
     const BOOL done = ReadPrinter(data_.get(), buffer, CallSize(capacity), &read);
-    Trace("tivrap", "job", job_, "ReadPrinter", CallSize(capacity), "bytes ->", Called(done), read,
-          "read");
+    Trace("tivrap", "job", job_, "ReadPrinter", CallSize(capacity), "bytes ->",
+          CallOutcome(done != FALSE), read, "read");
     got = read;
     if (!done) errors_.Note();
     return done;
@@ -96,8 +89,8 @@ bool PrinterJob::WritePrinter(const std::uint8_t* data, std::size_t size, std::s
     DWORD taken = 0;
     const BOOL done =
         ::WritePrinter(printer_, const_cast<std::uint8_t*>(data), CallSize(size), &taken);
-    Trace("tivrap", "job", job_, "WritePrinter", CallSize(size), "bytes ->", Called(done), taken,
-          "written");
+    Trace("tivrap", "job", job_, "WritePrinter", CallSize(size), "bytes ->",
+          CallOutcome(done != FALSE), taken, "written");
     written = taken;
     if (!done) errors_.Note();
     return done;
