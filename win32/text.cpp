@@ -26,16 +26,20 @@ bool Widen(UINT codePage, DWORD flags, const std::string& text, std::wstring& wi
     return MultiByteToWideChar(codePage, flags, text.data(), length, wide.data(), needed) == needed;
 }
 
+std::string Narrow(UINT codePage, const wchar_t* text, std::size_t size) {
+    const int length = CheckedLength(size);
+    if (length == 0) return {};
+    const int needed = WideCharToMultiByte(codePage, 0, text, length, nullptr, 0, nullptr, nullptr);
+    if (needed <= 0) return {};
+    std::string narrow(static_cast<std::size_t>(needed), '\0');
+    WideCharToMultiByte(codePage, 0, text, length, narrow.data(), needed, nullptr, nullptr);
+    return narrow;
+}
+
 }  // namespace
 
 std::string SystemCodePageText(BSTR text) {
-    const int length = CheckedLength(SysStringLen(text));
-    if (length == 0) return {};
-    const int needed = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
-    if (needed <= 0) return {};
-    std::string narrow(static_cast<std::size_t>(needed), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, length, narrow.data(), needed, nullptr, nullptr);
-    return narrow;
+    return Narrow(CP_ACP, text, SysStringLen(text));
 }
 
 BSTR NewBstr(const std::string& systemCodePageText) {
@@ -57,6 +61,10 @@ std::wstring MessageText(const std::string& text) {
     std::wstring wide;
     if (!Widen(CP_UTF8, MB_ERR_INVALID_CHARS, text, wide)) Widen(CP_ACP, 0, text, wide);
     return wide;
+}
+
+std::string Utf8Text(std::wstring_view text) {
+    return Narrow(CP_UTF8, text.data(), text.size());
 }
 
 }  // namespace zelmar::win32

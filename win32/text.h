@@ -6,6 +6,7 @@
 #include <oleauto.h>
 
 #include <string>
+#include <string_view>
 
 namespace zelmar::win32 {
 
@@ -25,5 +26,8 @@ LPOLESTR TaskMemoryCopy(const std::wstring& text);
 // names that came from the host are in the system code page, so text that is
 // not valid UTF-8 is read in that code page.
 std::wstring MessageText(const std::string& text);
+
+// UTF-8, as the trace file holds its text.
+std::string Utf8Text(std::wstring_view text);
 
 }  // namespace zelmar::win32

@@ -1,5 +1,7 @@
-// The one place that writes to the debug output (OutputDebugStringW), which a
-// debugger or a trace viewer shows and a host without a desktop can collect.
+// The one place that writes the debug texts the system always writes
+// (OutputDebugStringW), which a debugger or a trace viewer shows and a host
+// without a desktop can collect. The trace that a field engineer switches on
+// is engine/trace.h.
 #pragma once
 
 #include <string_view>
@@ -10,11 +12,5 @@ namespace zelmar::win32 {
 // where it is not valid UTF-8, the system code page (names from the host).
 void DebugLine(std::string_view text);
 void DebugLine(std::wstring_view text);
-
-// The trace: what the links and the print processor are doing, silent unless
-// enabled, by ZELMAR_TRACE=1 in the environment or by SetTraceEnabled.
-bool TraceEnabled();
-void SetTraceEnabled(bool enabled);
-void Trace(std::string_view text);
 
 }  // namespace zelmar::win32

@@ -1,9 +1,13 @@
 #include "dispatch.h"
 
+#include <cstdio>
+#include <string>
 #include <utility>
 #include <vector>
 
+#include "engine/trace.h"
 #include "module.h"
+#include "win32/text.h"
 
 namespace zelmar::automation {
 
@@ -76,6 +80,46 @@ HRESULT Arguments::Unwrap(const FUNCDESC& function, UINT* argumentError) {
     return S_OK;
 }
 
+std::string Utf8(BSTR text) {
+    return win32::Utf8Text(std::wstring_view(text, SysStringLen(text)));
+}
+
+// An argument or a result as the trace shows it: a text in quotes, any other
+// value as its text; "&" before a variable passed by reference.
+std::string Shown(const VARIANT& value) {
+    const std::string reference = (value.vt & VT_BYREF) ? "&" : "";
+    win32::UniqueVariant plain;
+    if (FAILED(VariantCopyInd(plain.put(), const_cast<VARIANT*>(&value)))) return reference + "?";
+    if (plain.get().vt == VT_BSTR) return reference + '"' + Utf8(plain.get().bstrVal) + '"';
+    if (plain.get().vt == VT_EMPTY) return reference + "empty";
+    win32::UniqueVariant text;
+    if (FAILED(VariantChangeType(text.put(), const_cast<VARIANT*>(&plain.get()), VARIANT_ALPHABOOL,
+                                 VT_BSTR))) {
+        return reference + "type " + std::to_string(plain.get().vt);
+    }
+    return reference + Utf8(text.get().bstrVal);
+}
+
+// "Name(argument, ...)", the arguments in the method's order.
+std::string ShownCall(ITypeInfo* methods, DISPID id, const DISPPARAMS* params) {
+    win32::UniqueBstr name;
+    UINT names = 0;
+    methods->GetNames(id, name.put(), 1, &names);
+    std::string call = names == 1 ? Utf8(name.get()) : "id " + std::to_string(id);
+    call += '(';
+    for (UINT i = params ? params->cArgs : 0; i > 0; --i) {
+        call += Shown(params->rgvarg[i - 1]);
+        if (i > 1) call += ", ";
+    }
+    return call + ')';
+}
+
+std::string ShownResult(HRESULT hr, const VARIANT* result) {
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08lx", static_cast<unsigned long>(hr));
+    return result && SUCCEEDED(hr) ? std::string(code) + " " + Shown(*result) : code;
+}
+
 }  // namespace
 
 HRESULT MethodDispatcher::Load() {
@@ -93,6 +137,17 @@ HRESULT MethodDispatcher::GetIDsOfNames(LPOLESTR* names, UINT count, DISPID* ids
 
 HRESULT MethodDispatcher::Invoke(IZelmarMethods* target, DISPID id, WORD flags, DISPPARAMS* params,
                                  VARIANT* result, EXCEPINFO* exception, UINT* argumentError) const {
+    if (TraceOn()) Trace("dispatch", ShownCall(methods_.Get(), id, params));
+    const HRESULT hr = InvokeMethod(target, id, flags, params, result, exception, argumentError);
+    if (TraceOn()) {
+        Trace("dispatch", ShownCall(methods_.Get(), id, params), "->", ShownResult(hr, result));
+    }
+    return hr;
+}
+
+HRESULT MethodDispatcher::InvokeMethod(IZelmarMethods* target, DISPID id, WORD flags,
+                                       DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
+                                       UINT* argumentError) const {
     win32::ComPtr<ITypeInfo2> info;
     UINT index = 0;
     FUNCDESC* function = nullptr;

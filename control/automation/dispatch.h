@@ -29,6 +29,9 @@ class MethodDispatcher {
                    VARIANT* result, EXCEPINFO* exception, UINT* argumentError) const;
 
   private:
+    HRESULT InvokeMethod(IZelmarMethods* target, DISPID id, WORD flags, DISPPARAMS* params,
+                         VARIANT* result, EXCEPINFO* exception, UINT* argumentError) const;
+
     win32::ComPtr<ITypeInfo> methods_;  // IZelmarMethods
     win32::ComPtr<ITypeInfo> shown_;
     win32::ComPtr<ITypeInfo> coclass_;

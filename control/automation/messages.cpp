@@ -1,5 +1,6 @@
 #include "messages.h"
 
+#include "engine/trace.h"
 #include "win32/text.h"
 #include "win32/trace.h"
 
@@ -17,6 +18,7 @@ bool SilentMessages() {
 }
 
 void Messages::ShowMessage(const std::string& text, const std::string& caption) {
+    Trace("message", TraceQuoted{caption}, TraceQuoted{text});
     const std::wstring wideCaption =
         caption.empty() ? kDefaultCaption : win32::MessageText(caption);
     const std::wstring wideText = win32::MessageText(text);

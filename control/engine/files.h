@@ -133,6 +133,8 @@ class OutputFile {
 
   private:
     std::unique_ptr<NewFile> file_;
+    std::string path_;        // for the trace, while it is on
+    std::uint64_t size_ = 0;  // the bytes written
 };
 
 }  // namespace zelmar::files

@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "files.h"
+#include "trace.h"
 
 namespace zelmar::files {
 
@@ -121,22 +122,40 @@ bool SameFile(const std::string& a, const std::string& b) {
     return Current().SameFile(a, b);
 }
 
+namespace {
+
+// A step of an output on the trace: "done", or why it failed.
+void Said(std::string_view step, const std::string& path, std::uint64_t size,
+          const FileError& error) {
+    if (!TraceOn()) return;
+    Trace("file", step, TraceQuoted{path}, size, "bytes ->", error ? Describe(error) : "done");
+}
+
+}  // namespace
+
 FileError OutputFile::Create(const std::string& path) {
     file_.reset();
+    size_ = 0;
+    if (TraceOn()) path_ = path;
     FileError error;
     file_ = Current().Create(path, error);
+    if (error) Said("create", path, 0, error);
     return error;
 }
 
 FileError OutputFile::Write(const void* data, std::size_t size) {
     if (!file_) return {Reason::kOther, 0};
-    return file_->Write(static_cast<const std::uint8_t*>(data), size);
+    const FileError error = file_->Write(static_cast<const std::uint8_t*>(data), size);
+    size_ += size;
+    if (error) Said("write", path_, size_, error);
+    return error;
 }
 
 FileError OutputFile::Commit() {
     if (!file_) return {Reason::kOther, 0};
     const FileError error = file_->Commit();
     file_.reset();
+    Said("wrote", path_, size_, error);
     return error;
 }
 

@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include "clock.h"
+#include "engine/trace.h"
 
 namespace zelmar::links {
 
@@ -11,6 +12,7 @@ namespace {
 class MonotonicClock final : public Clock {
   public:
     void Sleep(std::uint32_t ms) override {
+        Trace("link", "wait", ms, "ms");
         timespec left{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
         while (nanosleep(&left, &left) != 0 && errno == EINTR) {
         }

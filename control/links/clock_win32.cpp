@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "clock.h"
+#include "engine/trace.h"
 
 namespace zelmar::links {
 
@@ -8,7 +9,10 @@ namespace {
 
 class TickClock final : public Clock {
   public:
-    void Sleep(std::uint32_t ms) override { ::Sleep(ms); }
+    void Sleep(std::uint32_t ms) override {
+        Trace("link", "wait", ms, "ms");
+        ::Sleep(ms);
+    }
     std::uint32_t TickCount() override { return GetTickCount(); }
 };
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "engine/trace.h"
+
 namespace zelmar::links {
 
 std::size_t CountPrinters(Spooler& spooler, MessageSink& messages, const std::string& name) {
@@ -10,10 +12,13 @@ std::size_t CountPrinters(Spooler& spooler, MessageSink& messages, const std::st
         messages.ShowMessage("EnumPrinters() failed", "EnumPrinters() Error");
         return 0;
     }
-    return static_cast<std::size_t>(
+    const auto count = static_cast<std::size_t>(
         std::count_if(names->begin(), names->end(), [&name](const std::string& printer) {
             return printer.compare(0, name.size(), name) == 0;
         }));
+    Trace("driver", "printers whose name begins with", TraceQuoted{name}, ":", count, "of",
+          names->size());
+    return count;
 }
 
 LinkResult SubmitRawJob(Spooler& spooler, const std::string& printer, const Bytes& job) {

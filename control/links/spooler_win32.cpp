@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "engine/trace.h"
 #include "spooler.h"
 #include "win32/printer_owners.h"
 
@@ -17,9 +18,13 @@ LinkResult LastError(LinkError error) {
     return LinkResult::Failed(error, GetLastError());
 }
 
+TraceOutcome Status(DWORD status) {
+    return {status == ERROR_SUCCESS, status};
+}
+
 class SpoolerDocument final : public RawDocument {
   public:
-    explicit SpoolerDocument(UniquePrinter printer) : printer_(std::move(printer)) {}
+    SpoolerDocument(UniquePrinter printer, DWORD job) : printer_(std::move(printer)), job_(job) {}
     ~SpoolerDocument() override {
         if (printer_) End();
     }
@@ -28,10 +33,11 @@ class SpoolerDocument final : public RawDocument {
         while (size > 0) {
             DWORD written = 0;
             const auto piece = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
-            if (!WritePrinter(printer_.get(), const_cast<std::uint8_t*>(data), piece, &written) ||
-                written == 0) {
-                return LastError(LinkError::kWrite);
-            }
+            const BOOL done =
+                WritePrinter(printer_.get(), const_cast<std::uint8_t*>(data), piece, &written);
+            Trace("spooler", "WritePrinter job", job_, piece, "bytes ->",
+                  CallOutcome(done != FALSE), written, "written");
+            if (!done || written == 0) return LastError(LinkError::kWrite);
             data += written;
             size -= written;
         }
@@ -39,20 +45,26 @@ class SpoolerDocument final : public RawDocument {
     }
 
     LinkResult End() override {
-        const bool page = EndPagePrinter(printer_.get()) != FALSE;
+        const BOOL page = EndPagePrinter(printer_.get());
+        Trace("spooler", "EndPagePrinter job", job_, "->", CallOutcome(page != FALSE));
         LinkResult result = page ? LinkResult::Done() : LastError(LinkError::kWrite);
-        if (!EndDocPrinter(printer_.get()) && result.ok()) result = LastError(LinkError::kWrite);
+        const BOOL document = EndDocPrinter(printer_.get());
+        Trace("spooler", "EndDocPrinter job", job_, "->", CallOutcome(document != FALSE));
+        if (!document && result.ok()) result = LastError(LinkError::kWrite);
         printer_.reset();
+        Trace("spooler", "ClosePrinter job", job_);
         return result;
     }
 
   private:
     UniquePrinter printer_;
+    DWORD job_;
 };
 
 class PrinterDataOf final : public PrinterData {
   public:
     explicit PrinterDataOf(UniquePrinter printer) : printer_(std::move(printer)) {}
+    ~PrinterDataOf() override { Trace("spooler", "ClosePrinter (its data)"); }
 
     std::optional<std::uint32_t> Get(const std::string& name, Bytes& value) override {
         DWORD type = 0, needed = 0;
@@ -60,6 +72,8 @@ class PrinterDataOf final : public PrinterData {
         const DWORD status =
             GetPrinterDataA(printer_.get(), const_cast<char*>(name.c_str()), &type, value.data(),
                             static_cast<DWORD>(value.size()), &needed);
+        Trace("spooler", "GetPrinterData", TraceQuoted{name}, "->", Status(status), "type", type,
+              needed, "bytes");
         if (status == ERROR_MORE_DATA) {
             // Larger than any record the link accepts: malformed, as good as missing.
             value.clear();
@@ -74,6 +88,8 @@ class PrinterDataOf final : public PrinterData {
         const DWORD status = SetPrinterDataA(printer_.get(), const_cast<char*>(name.c_str()), type,
                                              const_cast<std::uint8_t*>(value.data()),
                                              static_cast<DWORD>(value.size()));
+        Trace("spooler", "SetPrinterData", TraceQuoted{name}, "type", type, value.size(),
+              "bytes ->", Status(status));
         return status == ERROR_SUCCESS ? LinkResult::Done()
                                        : LinkResult::Failed(LinkError::kWrite, status);
     }
@@ -90,8 +106,12 @@ class WindowsSpooler final : public Spooler {
         DWORD needed = 0, count = 0;
         std::vector<BYTE> buffer;
         // Asked for its size first, so that many printers are no failure.
-        while (!EnumPrintersA(kFlags, nullptr, 2, buffer.data(), static_cast<DWORD>(buffer.size()),
-                              &needed, &count)) {
+        for (;;) {
+            const BOOL listed = EnumPrintersA(kFlags, nullptr, 2, buffer.data(),
+                                              static_cast<DWORD>(buffer.size()), &needed, &count);
+            Trace("spooler", "EnumPrinters", buffer.size(), "bytes ->",
+                  CallOutcome(listed != FALSE), count, "printers", needed, "bytes needed");
+            if (listed) break;
             if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= buffer.size()) {
                 return std::nullopt;
             }
@@ -112,15 +132,18 @@ class WindowsSpooler final : public Spooler {
         DOC_INFO_1A info = {};
         info.pDocName = const_cast<char*>(documentName.c_str());
         info.pDatatype = const_cast<char*>("RAW");
-        if (StartDocPrinterA(opened.get(), 1, reinterpret_cast<BYTE*>(&info)) == 0) {
-            return LastError(LinkError::kWrite);
-        }
-        if (!StartPagePrinter(opened.get())) {
+        const DWORD job = StartDocPrinterA(opened.get(), 1, reinterpret_cast<BYTE*>(&info));
+        Trace("spooler", "StartDocPrinter", TraceQuoted{documentName}, "RAW ->",
+              CallOutcome(job != 0), "job", job);
+        if (job == 0) return LastError(LinkError::kWrite);
+        const BOOL page = StartPagePrinter(opened.get());
+        Trace("spooler", "StartPagePrinter job", job, "->", CallOutcome(page != FALSE));
+        if (!page) {
             const LinkResult failed = LastError(LinkError::kWrite);
             EndDocPrinter(opened.get());
             return failed;
         }
-        document = std::make_unique<SpoolerDocument>(std::move(opened));
+        document = std::make_unique<SpoolerDocument>(std::move(opened), job);
         return LinkResult::Done();
     }
 
@@ -136,7 +159,10 @@ class WindowsSpooler final : public Spooler {
   private:
     static UniquePrinter Open(const std::string& printer, PRINTER_DEFAULTSA* defaults) {
         UniquePrinter opened;
-        if (!OpenPrinterA(const_cast<char*>(printer.c_str()), opened.put(), defaults)) return {};
+        const BOOL done = OpenPrinterA(const_cast<char*>(printer.c_str()), opened.put(), defaults);
+        Trace("spooler", "OpenPrinter", TraceQuoted{printer}, defaults ? "full access" : "", "->",
+              CallOutcome(done != FALSE));
+        if (!done) return {};
         return opened;
     }
 };

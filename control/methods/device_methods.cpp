@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "engine/logo_bitmap.h"
+#include "engine/trace.h"
 #include "links/direct_link.h"
 #include "links/link_sink.h"
 
@@ -32,6 +33,12 @@ int32_t Finished(DirectLink& link, const LinkResult& result) {
 
 int32_t Finished(DirectLink& link, FormStatus status) {
     return status == FormStatus::kDone ? Finished(link, LinkResult::Done()) : StatusOf(status);
+}
+
+// The method's status on the trace, as it returns, after its link closed.
+int32_t Returned(const char* method, int32_t status) {
+    Trace("method", method, "->", status);
+    return status;
 }
 
 void Report(const ProgressFn& progress, int32_t data) {
@@ -121,33 +128,39 @@ int32_t RunPrinterSave(DirectLink& link, int32_t printer, const LogoSwitches& sw
 int32_t Upload(const DeviceContext& context, int32_t printer, const PortTarget& target,
                const std::string& nvImage, const UploadOptions& options,
                const ProgressFn& progress) {
-    return RunUpload(*LinkTo(context, target), printer, nvImage, options, progress);
+    const int32_t status = RunUpload(*LinkTo(context, target), printer, nvImage, options, progress);
+    return Returned("Upload", status);
 }
 
 int32_t UploadTCPIP(const DeviceContext& context, int32_t printer, const TcpTarget& target,
                     const std::string& nvImage, const UploadOptions& options,
                     const ProgressFn& progress) {
-    return RunUpload(*LinkTo(context, target), printer, nvImage, options, progress);
+    const int32_t status = RunUpload(*LinkTo(context, target), printer, nvImage, options, progress);
+    return Returned("UploadTCPIP", status);
 }
 
 int32_t Print(const DeviceContext& context, int32_t printer, const PortTarget& target,
               const ProgressFn& progress) {
-    return RunPrint(*LinkTo(context, target), printer, progress);
+    const int32_t status = RunPrint(*LinkTo(context, target), printer, progress);
+    return Returned("Print", status);
 }
 
 int32_t PrintTCPIP(const DeviceContext& context, int32_t printer, const TcpTarget& target,
                    const ProgressFn& progress) {
-    return RunPrint(*LinkTo(context, target), printer, progress);
+    const int32_t status = RunPrint(*LinkTo(context, target), printer, progress);
+    return Returned("PrintTCPIP", status);
 }
 
 int32_t PrinterSave(const DeviceContext& context, int32_t printer, const PortTarget& target,
                     const LogoSwitches& switches, const ProgressFn& progress) {
-    return RunPrinterSave(*LinkTo(context, target), printer, switches, progress);
+    const int32_t status = RunPrinterSave(*LinkTo(context, target), printer, switches, progress);
+    return Returned("PrinterSave", status);
 }
 
 int32_t PrinterSaveTCPIP(const DeviceContext& context, int32_t printer, const TcpTarget& target,
                          const LogoSwitches& switches, const ProgressFn& progress) {
-    return RunPrinterSave(*LinkTo(context, target), printer, switches, progress);
+    const int32_t status = RunPrinterSave(*LinkTo(context, target), printer, switches, progress);
+    return Returned("PrinterSaveTCPIP", status);
 }
 
 }  // namespace zelmar

@@ -47,10 +47,15 @@ class WindowsPauseEvent final : public PauseEvent {
     UniqueEvent event_;
 };
 
-// Each text on the debug output (OutputDebugStringW).
+// Each text on the debug output (OutputDebugStringW), and on the trace under
+// the job's id.
 class DebugStrings final : public DebugOutput {
   public:
+    explicit DebugStrings(DWORD job) : job_(job) {}
     void Write(const std::u16string& text) override;
+
+  private:
+    DWORD job_;
 };
 
 // The document StartDocPrinterW begins: the job record's names, each null
@@ -61,23 +66,25 @@ struct DocumentNames {
     const wchar_t* datatype;
 };
 
-// The job on the record's printer, its data read by the document name that
-// PrintDocumentOnPrintProcessor was given.
+// The job `job` on the record's printer, its data read by the document name
+// that PrintDocumentOnPrintProcessor was given. Each spooler call is traced
+// under the job's id.
 class PrinterJob final : public SpoolerJob {
   public:
-    PrinterJob(HANDLE printer, const DocumentNames& names, const wchar_t* dataName,
+    PrinterJob(HANDLE printer, DWORD job, const DocumentNames& names, const wchar_t* dataName,
                FirstError& errors)
-        : printer_(printer), names_(names), dataName_(dataName), errors_(errors) {}
+        : printer_(printer), job_(job), names_(names), dataName_(dataName), errors_(errors) {}
 
     bool StartDocument() override;
     void EndDocument() override;
     bool OpenData() override;
-    void CloseData() override { data_.reset(); }
+    void CloseData() override;
     bool ReadData(std::uint8_t* buffer, std::size_t capacity, std::size_t& got) override;
     bool WritePrinter(const std::uint8_t* data, std::size_t size, std::size_t& written) override;
 
   private:
     HANDLE printer_;
+    DWORD job_;
     DocumentNames names_;
     const wchar_t* dataName_;
     FirstError& errors_;

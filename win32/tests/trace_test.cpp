@@ -22,7 +22,7 @@ LONG CALLBACK SeeDebugPrint(EXCEPTION_POINTERS* info) {
     return EXCEPTION_CONTINUE_SEARCH;
 }
 
-class TraceTest : public ::testing::Test {
+class DebugLineTest : public ::testing::Test {
   protected:
     void SetUp() override {
         g_seen = &seen_;
@@ -31,24 +31,12 @@ class TraceTest : public ::testing::Test {
     void TearDown() override {
         RemoveVectoredExceptionHandler(handler_);
         g_seen = nullptr;
-        SetTraceEnabled(false);
     }
     std::vector<std::string> seen_;
     void* handler_ = nullptr;
 };
 
-TEST_F(TraceTest, TraceIsSilentUntilEnabled) {
-    SetTraceEnabled(false);
-    Trace("not shown");
-    EXPECT_TRUE(seen_.empty());
-    SetTraceEnabled(true);
-    Trace("status reply 0d");
-    ASSERT_EQ(seen_.size(), 1u);
-    EXPECT_EQ(seen_[0], "status reply 0d\n");
-}
-
-TEST_F(TraceTest, DebugLinesAlwaysGoOutEachEndingInALineFeed) {
-    SetTraceEnabled(false);
+TEST_F(DebugLineTest, DebugLinesAlwaysGoOutEachEndingInALineFeed) {
     DebugLine("Error Find_PC_StartDoc()");
     DebugLine(L"pData->pDatatype == RAW");
     ASSERT_EQ(seen_.size(), 2u);

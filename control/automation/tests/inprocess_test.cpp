@@ -4,8 +4,12 @@
 // control is freed.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
+#include "bmp_builder.h"
 #include "com_test.h"
 #include "dispatch_ids.h"
+#include "engine/trace.h"
 #include "module.h"
 #include "zelmar_ctrl.h"
 
@@ -40,6 +44,45 @@ TEST(InProcessTest, ControlsShareTheModulesTypeLibrary) {
     EXPECT_EQ(a.Reset(), 0u);
     EXPECT_EQ(b.Reset(), 0u);
     EXPECT_FALSE(ModuleInUse());
+}
+
+// Each call that arrives, with its arguments as they came and as they went
+// back, its HRESULT and its result; an id the control lacks too.
+class DispatchTraceTest : public zelmar::test::WorkDirTest {};
+
+TEST_F(DispatchTraceTest, EachCallIsTracedWithItsArgumentsAndResult) {
+    test::OleApartment ole;
+    win32::ComPtr<IDispatch> control;
+    ASSERT_EQ(CZelmarCtrl::Create(IID_PPV_ARGS(&control)), S_OK);
+    const std::string logo = Path("logo.bmp");
+    zelmar::test::WriteBytes(logo, zelmar::test::MakeDotsBmp(16, 8, [](int, int) { return true; }));
+    const std::string file = Path("trace.txt");
+
+    StartTrace({true, file});
+    Arguments info;
+    LONG bits = 7, height = 7, width = 7;
+    info.Text(std::wstring(logo.begin(), logo.end()))
+        .LongRef(&bits)
+        .LongRef(&height)
+        .LongRef(&width);
+    VARIANT result;
+    VariantInit(&result);
+    EXPECT_EQ(Call(*control.Get(), ZELMAR_DISPID_BITMAP_INFO, info, &result), S_OK);
+    Arguments none;
+    EXPECT_EQ(Call(*control.Get(), 99, none, &result), DISP_E_MEMBERNOTFOUND);
+    StartTrace({});
+
+    std::vector<std::string> steps;
+    std::ifstream in(file);
+    for (std::string line; std::getline(in, line);)
+        steps.push_back(line.substr(line.find(" dispatch ") + 1));
+    const std::string call = "dispatch BitmapInfo(\"" + logo + "\", ";
+    EXPECT_EQ(steps, (std::vector<std::string>{
+                         call + "&7, &7, &7)",
+                         call + "&24, &8, &16) -> 0x00000000 0",
+                         "dispatch id 99()",
+                         "dispatch id 99() -> 0x80020003",
+                     }));
 }
 
 }  // namespace

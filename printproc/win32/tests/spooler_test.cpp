@@ -502,5 +502,134 @@ TEST_F(QueueTest, AReceiptIsReworkedAsThePassesDoIt) {
     WriteBytes("Z:" + std::string(std::getenv("TIVRAP_QUEUES")) + "/receipt.bin", printed);
 }
 
+// The trace switched on for the child that submits, by the environment.
+class TraceEnvironment {
+  public:
+    explicit TraceEnvironment(const std::string& file) {
+        SetEnvironmentVariableW(L"ZELMAR_TRACE", L"1");
+        SetEnvironmentVariableW(L"ZELMAR_TRACE_FILE", Wide(file).c_str());
+    }
+    ~TraceEnvironment() {
+        SetEnvironmentVariableW(L"ZELMAR_TRACE", nullptr);
+        SetEnvironmentVariableW(L"ZELMAR_TRACE_FILE", nullptr);
+    }
+};
+
+// ... or by the product's registry values, as for the spooler, in the view setup writes.
+class TraceRegistry {
+  public:
+    explicit TraceRegistry(const std::string& file) {
+        DWORD disposition = 0;
+        EXPECT_EQ(
+            RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Orvenna", 0, nullptr, 0,
+                            KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr, key_.put(), &disposition),
+            ERROR_SUCCESS);
+        created_ = disposition == REG_CREATED_NEW_KEY;
+        const DWORD on = 1;
+        const std::wstring path = Wide(file);
+        RegSetValueExW(key_.get(), L"Trace", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on),
+                       sizeof on);
+        RegSetValueExW(key_.get(), L"TraceFile", 0, REG_SZ,
+                       reinterpret_cast<const BYTE*>(path.c_str()),
+                       static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
+    }
+    ~TraceRegistry() {
+        RegDeleteValueW(key_.get(), L"Trace");
+        RegDeleteValueW(key_.get(), L"TraceFile");
+        key_.reset();
+        if (created_) RegDeleteKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Orvenna", KEY_WOW64_32KEY, 0);
+    }
+
+  private:
+    zelmar::win32::UniqueHkey key_;
+    bool created_ = false;
+};
+
+// The print processor's lines of a trace file (other programs may trace into
+// it too), each without its stamp.
+std::vector<std::string> TivrapSteps(const std::string& file) {
+    std::vector<std::string> steps;
+    const Bytes text = zelmar::test::FileExists(file) ? ReadBytes(file) : Bytes{};
+    std::string line;
+    for (const std::uint8_t c : text) {
+        if (c != '\n') {
+            line += static_cast<char>(c);
+            continue;
+        }
+        const std::size_t at = line.find(" tivrap ");
+        if (at != std::string::npos) steps.push_back(line.substr(at + 1));
+        line.clear();
+    }
+    return steps;
+}
+
+// Whether `steps` hold lines that begin with each of `expected`, in its order.
+bool InOrder(const std::vector<std::string>& steps, const std::vector<std::string>& expected) {
+    auto next = steps.begin();
+    for (const std::string& prefix : expected) {
+        next = std::find_if(next, steps.end(),
+                            [&](const std::string& step) { return step.rfind(prefix, 0) == 0; });
+        if (next == steps.end()) return false;
+        ++next;
+    }
+    return true;
+}
+
+// A job through the queue, traced inside the spooler: each export and
+// spooler call with the job's id and its outcome, whichever switch is on;
+// with neither, no trace file.
+TEST_F(QueueTest, ATracedJobShowsEachCallWithItsJobId) {
+    const Bytes job = zelmar::test::MakeDotsBmp(16, 8, [](int x, int) { return x < 8; });
+    const std::string port = "\"" + Port(kQueueA) + ", Port\"";
+    for (const char* how : {"environment", "registry", "off"}) {
+        SCOPED_TRACE(how);
+        const std::string file = Path(std::string("trace-") + how + ".txt");
+        Outcome submitted;
+        if (how == std::string("environment")) {
+            const TraceEnvironment on(file);
+            submitted = Submit(kQueueA, job);
+        } else if (how == std::string("registry")) {
+            const TraceRegistry on(file);
+            submitted = Submit(kQueueA, job);
+        } else {
+            submitted = Submit(kQueueA, job);
+        }
+        ASSERT_EQ(submitted.exitCode, 0u) << submitted.output;
+        ASSERT_EQ(PortBytes(kQueueA), job);
+        const std::vector<std::string> steps = TivrapSteps(file);
+        if (how == std::string("off")) {
+            EXPECT_FALSE(zelmar::test::FileExists(file));
+            continue;
+        }
+        const auto opened = std::find_if(steps.begin(), steps.end(), [&](const std::string& s) {
+            return s.rfind("tivrap OpenPrintProcessor " + port + " datatype \"RAW\" job ", 0) == 0;
+        });
+        ASSERT_NE(opened, steps.end()) << ::testing::PrintToString(steps);
+        const std::string id = opened->substr(opened->rfind("job ") + 4);
+        ASSERT_EQ(id.substr(id.find(' ')), " -> done");
+        const std::string size = std::to_string(job.size());
+        const std::string the = "tivrap job " + id.substr(0, id.find(' ')) + " ";
+        EXPECT_TRUE(
+            InOrder(steps,
+                    {
+                        "tivrap EnumPrintProcessorDatatypesW ",
+                        *opened,
+                        the + "PrintDocumentOnPrintProcessor \"Tivrap Test A, Job",
+                        the + "StartDocPrinter -> done document ",
+                        the + "OpenPrinter \"Tivrap Test A, Job",
+                        the + "ReadPrinter 245760 bytes -> done " + size + " read",
+                        the + "ReadPrinter 245760 bytes -> done 0 read",
+                        the + "says \"Error Find_PC_StartDoc()\"",
+                        the + "WritePrinter " + size + " bytes -> done " + size + " written",
+                        the + "ClosePrinter (its data)",
+                        the + "EndDocPrinter -> done",
+                        the + "says \"End PrintRawJob()\"",
+                        the + "PrintDocumentOnPrintProcessor -> done",
+                        the + "ClosePrintProcessor -> done",
+                    }))
+            << ::testing::PrintToString(steps);
+    }
+}
+
 }  // namespace
 }  // namespace tivrap
