@@ -87,17 +87,25 @@ std::string Win32Environment::ProgramDirectory() const {
     return Utf8(program.substr(0, program.find_last_of(L'\\')));
 }
 
-std::optional<std::string> Win32Files::Read(const std::string& path) const {
+std::optional<std::string> Win32Files::Read(const std::string& path, std::size_t limit) const {
     const zelmar::win32::UniqueFile file(CreateFileW(Wide(path).c_str(), GENERIC_READ,
                                                      FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return std::nullopt;
+    LARGE_INTEGER size = {};
+    if (!file || !GetFileSizeEx(file.get(), &size) ||
+        static_cast<unsigned long long>(size.QuadPart) > limit) {
+        return std::nullopt;
+    }
     std::string bytes;
     char block[4096];
-    DWORD read = 0;
-    while (ReadFile(file.get(), block, sizeof block, &read, nullptr) && read > 0)
+    for (;;) {
+        DWORD read = 0;
+        // A failed read mid-file is no file: part of a list is not the list.
+        if (!ReadFile(file.get(), block, sizeof block, &read, nullptr)) return std::nullopt;
+        if (read == 0) return bytes;
         bytes.append(block, read);
-    return bytes;
+        if (bytes.size() > limit) return std::nullopt;  // grown since
+    }
 }
 
 bool Win32Files::Replace(const std::string& path, const std::string& bytes) {

@@ -23,7 +23,7 @@ class Win32Environment : public Environment {
 
 class Win32Files : public Files {
   public:
-    std::optional<std::string> Read(const std::string& path) const override;
+    std::optional<std::string> Read(const std::string& path, std::size_t limit) const override;
     bool Replace(const std::string& path, const std::string& bytes) override;
     bool Remove(const std::string& path) override;
     bool IsPresentFile(const std::string& path) const override;

@@ -109,22 +109,28 @@ Bytes ReceiptBody() {
     return body;
 }
 
-// A job file of at least `megabytes`, written a piece at a time, once.
-std::string JobFile(const std::string& name, std::size_t megabytes, const Bytes& piece) {
+// A job file of at least `size` bytes: `head`, then `piece` again and again;
+// written once.
+std::string JobFile(const std::string& name, std::size_t size, const Bytes& head,
+                    const Bytes& piece) {
     static std::set<std::string> made;
     const std::string path = bench::WorkDir() + "/" + name;
     if (!made.insert(path).second) return path;
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    for (std::size_t written = 0; written < megabytes * kMegabyte; written += piece.size()) {
-        if (write(fd, piece.data(), piece.size()) != static_cast<ssize_t>(piece.size()))
+    const auto put = [fd](const Bytes& bytes) {
+        if (write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
             std::abort();
-    }
+        return bytes.size();
+    };
+    for (std::size_t written = put(head); written < size;)
+        written += put(piece);
     close(fd);
     return path;
 }
 
 std::string ReceiptJob(std::size_t megabytes) {
-    return JobFile("receipt-" + std::to_string(megabytes) + ".prn", megabytes, ReceiptBody());
+    return JobFile("receipt-" + std::to_string(megabytes) + ".prn", megabytes * kMegabyte, {},
+                   ReceiptBody());
 }
 
 // The control's logo job: ESC @, FS q 1, then NV data (no start-of-document marker).
@@ -132,7 +138,22 @@ std::string LogoJob(std::size_t megabytes) {
     Bytes piece = {0x1B, 0x40, 0x1C, 0x71, 0x01};
     for (std::size_t i = piece.size(); i < 64 * 1024; ++i)
         piece.push_back(static_cast<std::uint8_t>(i * 131));
-    return JobFile("logo-" + std::to_string(megabytes) + ".prn", megabytes, piece);
+    return JobFile("logo-" + std::to_string(megabytes) + ".prn", megabytes * kMegabyte, {}, piece);
+}
+
+// Two receipts that once made far more of themselves than they held, of the
+// argument's size in KB: a raster row 65,535 bytes wide followed by rows of
+// width 0, and barcode heads whose data never ends.
+std::string WideRowJob(std::size_t kilobytes) {
+    using namespace tivrap::test;
+    return JobFile("wide-" + std::to_string(kilobytes) + ".prn", kilobytes * 1024,
+                   StartOfDocument() + Row(0xFFFF, 0x55), RowHeader(0));
+}
+
+std::string EndlessBarcodesJob(std::size_t kilobytes) {
+    using namespace tivrap::test;
+    return JobFile("barcodes-" + std::to_string(kilobytes) + ".prn", kilobytes * 1024,
+                   StartOfDocument(), Head(0x04));
 }
 
 off_t FileSize(const std::string& path) {
@@ -162,6 +183,9 @@ void RunJob(benchmark::State& state, const std::string& job) {
             return state.SkipWithError("the job failed");
     }
     Report(state, job);
+    // What the printer got for each byte of the job.
+    state.counters["printed_per_byte"] =
+        static_cast<double>(FileSize(printer)) / static_cast<double>(FileSize(job));
 }
 
 // `cat JOB > OUT`, the process started and waited for each time.
@@ -192,6 +216,10 @@ void Measure(benchmark::State& state) {
 void InWallTime(benchmark::internal::Benchmark* b) {
     b->ArgName("MB")->UseRealTime()->Apply(bench::Fastest)->Unit(benchmark::kMillisecond);
 }
+void HostileInWallTime(benchmark::internal::Benchmark* b) {
+    InWallTime(b);
+    b->ArgName("KB");
+}
 
 BENCHMARK_TEMPLATE(Measure, ReceiptJob, RunJob)
     ->Name("Receipt")
@@ -199,6 +227,16 @@ BENCHMARK_TEMPLATE(Measure, ReceiptJob, RunJob)
     ->Arg(50)
     ->Apply(InWallTime);
 BENCHMARK_TEMPLATE(Measure, LogoJob, RunJob)->Name("Logo")->Arg(1)->Apply(InWallTime);
+BENCHMARK_TEMPLATE(Measure, WideRowJob, RunJob)
+    ->Name("WideRow")
+    ->Arg(76)
+    ->Arg(241)
+    ->Apply(HostileInWallTime);
+BENCHMARK_TEMPLATE(Measure, EndlessBarcodesJob, RunJob)
+    ->Name("EndlessBarcodes")
+    ->Arg(64)
+    ->Arg(1024)
+    ->Apply(HostileInWallTime);
 BENCHMARK_TEMPLATE(Measure, ReceiptJob, Cat)
     ->Name("CatReceipt")
     ->Arg(5)

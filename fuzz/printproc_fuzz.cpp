@@ -12,6 +12,7 @@
 #include "marker.h"
 #include "memory_parts.h"
 #include "parameters.h"
+#include "passes.h"
 #include "raw_job.h"
 
 namespace {
@@ -43,10 +44,10 @@ bool HasMarker(const Bytes& job) {
            windowEnd;
 }
 
-// Raster rows grow to the widest row of their block, translations to their
-// value: the passes make no more than this of a job.
-std::size_t OutputBound(std::size_t size, std::size_t blockSize) {
-    const std::size_t widened = size + size / 11 * std::min(size, blockSize);
+// A raster row of 11 bytes or more grows by at most the widest row on the
+// paper, a character to its translation: the passes make no more of a job.
+std::size_t OutputBound(std::size_t size) {
+    const std::size_t widened = size + size / 11 * tivrap::kWidestRow;
     return kLongestTranslation * widened + 8;
 }
 
@@ -62,7 +63,7 @@ void RunJob(const Bytes& job, std::size_t blockSize, std::size_t readLimit) {
                            {spooler, scratch, translator, control, debug}, blockSize))
         std::abort();  // nothing here fails
     if (!HasMarker(job) && spooler.printed != job) std::abort();
-    if (spooler.printed.size() > OutputBound(job.size(), blockSize)) std::abort();
+    if (spooler.printed.size() > OutputBound(job.size())) std::abort();
 }
 
 void ReadParameters(const std::uint8_t* data, std::size_t size) {

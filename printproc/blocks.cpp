@@ -59,16 +59,17 @@ std::size_t Cursor::RunWithout(std::uint8_t a, std::uint8_t b, std::size_t most)
 
 namespace {
 
-// Works through one block while at least kMinUnread of its bytes are unread;
-// `used` says how many it consumed. Its output goes to `out` in pieces of
-// about a block, at least one.
-Flow WorkBlock(const std::uint8_t* block, std::size_t size, std::size_t blockSize, PassRules& rules,
-               Bytes& produced, BlockSink& out, std::size_t& used) {
+// Works through one block, which starts at `origin` of the input, while at
+// least kMinUnread of its bytes are unread; `used` says how many it consumed.
+// Its output goes to `out` in pieces of about a block, at least one.
+Flow WorkBlock(const std::uint8_t* block, std::size_t size, std::uint64_t origin,
+               std::size_t blockSize, PassRules& rules, Bytes& produced, BlockSink& out,
+               std::size_t& used) {
     std::size_t at = 0;
     while (size - at >= kMinUnread) {
         // Plain bytes go as a run: one that stops where the steps would stop,
         // and where the output would go out.
-        const Cursor cursor(block, size, at);
+        const Cursor cursor(block, size, at, origin);
         const std::size_t most =
             std::min(size - at - (kMinUnread - 1), blockSize - produced.size());
         std::size_t step = rules.Plain(cursor, most, produced);
@@ -85,36 +86,35 @@ Flow WorkBlock(const std::uint8_t* block, std::size_t size, std::size_t blockSiz
 
 }  // namespace
 
-Flow RunPass(ScratchFile& input, std::uint64_t length, std::size_t blockSize, PassRules& rules,
-             BlockSink& out) {
-    blockSize = BlockSizeFrom(blockSize);
-    Bytes block;
-    Bytes produced;
-    std::uint64_t position = 0;
-    while (length - position >= kMinUnread) {
-        if (!ReadBlock(input, position, length, blockSize, block)) return Flow::kScratchReadFailed;
-        std::size_t used = 0;
-        if (const Flow flow =
-                WorkBlock(block.data(), block.size(), blockSize, rules, produced, out, used);
-            flow != Flow::kGoOn)
-            return flow;
-        position += used;
-    }
-    if (!ReadBlock(input, position, length, blockSize, block)) return Flow::kScratchReadFailed;
-    return out.Put(block.data(), block.size());
-}
-
 StreamedPass::StreamedPass(std::size_t blockSize, PassRules& rules, BlockSink& out)
     : blockSize_(BlockSizeFrom(blockSize)), rules_(rules), out_(out) {}
 
 Flow StreamedPass::Put(const std::uint8_t* data, std::size_t size) {
     input_.insert(input_.end(), data, data + size);
-    // A whole block has come: RunPass would read it as it is.
+    return WorkWholeBlocks();
+}
+
+Flow StreamedPass::Read(ScratchFile& input, std::uint64_t length) {
+    for (std::uint64_t position = 0; position < length;) {
+        const std::size_t end = input_.size();
+        const auto size =
+            static_cast<std::size_t>(std::min<std::uint64_t>(blockSize_, length - position));
+        input_.resize(end + size);
+        if (!input.ReadAt(position, input_.data() + end, size)) return Flow::kScratchReadFailed;
+        position += size;
+        if (const Flow flow = WorkWholeBlocks(); flow != Flow::kGoOn) return flow;
+    }
+    return Flow::kGoOn;
+}
+
+// A whole block has come: it is worked through as it is.
+Flow StreamedPass::WorkWholeBlocks() {
     while (input_.size() - start_ >= blockSize_) {
         if (const Flow flow = Work(blockSize_); flow != Flow::kGoOn) return flow;
     }
     if (start_ >= blockSize_) {
         input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(start_));
+        dropped_ += start_;
         start_ = 0;
     }
     return Flow::kGoOn;
@@ -131,10 +131,17 @@ Flow StreamedPass::Finish() {
 
 Flow StreamedPass::Work(std::size_t size) {
     std::size_t used = 0;
-    const Flow flow =
-        WorkBlock(input_.data() + start_, size, blockSize_, rules_, produced_, out_, used);
+    const Flow flow = WorkBlock(input_.data() + start_, size, dropped_ + start_, blockSize_, rules_,
+                                produced_, out_, used);
     start_ += used;
     return flow;
+}
+
+Flow RunPass(ScratchFile& input, std::uint64_t length, std::size_t blockSize, PassRules& rules,
+             BlockSink& out) {
+    StreamedPass pass(blockSize, rules, out);
+    if (const Flow flow = pass.Read(input, length); flow != Flow::kGoOn) return flow;
+    return pass.Finish();
 }
 
 Flow CopyBlocks(ScratchFile& input, std::uint64_t length, std::size_t blockSize, BlockSink& out) {

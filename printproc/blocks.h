@@ -74,11 +74,15 @@ enum class Fit {
 // The unread part of a block, from a pass's position in it.
 class Cursor {
   public:
-    Cursor(const Bytes& block, std::size_t at) : Cursor(block.data(), block.size(), at) {}
-    Cursor(const std::uint8_t* block, std::size_t size, std::size_t at)
-        : block_(block), size_(size), at_(at) {}
+    // `origin` is where the block starts in the pass's input.
+    Cursor(const std::uint8_t* block, std::size_t size, std::size_t at, std::uint64_t origin)
+        : block_(block), size_(size), at_(at), origin_(origin) {}
 
     std::size_t Unread() const { return size_ - at_; }
+    // Where the cursor and the end of its block lie in the pass's input. The
+    // blocks of a pass never end earlier than the one before.
+    std::uint64_t Position() const { return origin_ + at_; }
+    std::uint64_t BlockEnd() const { return origin_ + size_; }
     // An element that does not fit here never will: the next block starts here too.
     bool AtBlockStart() const { return at_ == 0; }
     std::uint8_t operator[](std::size_t k) const { return block_[at_ + k]; }
@@ -97,7 +101,7 @@ class Cursor {
         if (length <= Unread()) return Fit::kFits;
         return AtBlockStart() ? Fit::kNoMatch : Fit::kDefer;
     }
-    Cursor After(std::size_t length) const { return Cursor(block_, size_, at_ + length); }
+    Cursor After(std::size_t length) const { return Cursor(block_, size_, at_ + length, origin_); }
     // Appends the next `length` bytes to `out`; returns `length`.
     std::size_t CopyTo(Bytes& out, std::size_t length) const;
     // How many of the next bytes, at most `most`, are neither `a` nor `b`.
@@ -117,6 +121,7 @@ class Cursor {
     const std::uint8_t* block_;
     std::size_t size_;
     std::size_t at_;
+    std::uint64_t origin_;
 };
 
 // The element rules of one pass, with the state they carry from block to block.
@@ -134,26 +139,25 @@ class PassRules {
     virtual std::size_t Plain(const Cursor& at, std::size_t most, Bytes& out) = 0;
 };
 
-// Runs `rules` over the first `length` bytes of `input` in blocks of
-// `blockSize` bytes (taken as kMinUnread to kBlockSize). A block's output goes
-// to `out` in pieces of about a block, however much it grows.
-Flow RunPass(ScratchFile& input, std::uint64_t length, std::size_t blockSize, PassRules& rules,
-             BlockSink& out);
-
-// Runs `rules` over an input that arrives in pieces, in the very blocks that
-// RunPass would read from the whole of it: a block is worked through once all
-// of it has come, the last ones when the input has ended. So a pass can take
-// the output of the one before without a scratch file between them; what waits
-// for a block is at most about two blocks.
+// Runs `rules` over an input that arrives in pieces, in the blocks the block
+// rule reads from the whole of it: a block is worked through once all of it
+// has come, the last ones when the input has ended. Each block is taken from
+// what has come, from where the one before stopped, so that nothing is read
+// twice however short the blocks get, and a pass can take the output of the
+// one before without a scratch file between them. What waits for a block is
+// at most about two blocks.
 class StreamedPass final : public BlockSink {
   public:
     StreamedPass(std::size_t blockSize, PassRules& rules, BlockSink& out);
     // More input.
     Flow Put(const std::uint8_t* data, std::size_t size) override;
+    // The first `length` bytes of `input` as more input, read a block at a time.
+    Flow Read(ScratchFile& input, std::uint64_t length);
     // The input has ended: the rest of it is worked through.
     Flow Finish();
 
   private:
+    Flow WorkWholeBlocks();
     Flow Work(std::size_t blockSize);
 
     std::size_t blockSize_;
@@ -161,8 +165,16 @@ class StreamedPass final : public BlockSink {
     BlockSink& out_;
     Bytes input_;  // what has come and is not consumed, from start_
     std::size_t start_ = 0;
+    std::uint64_t dropped_ = 0;  // the input consumed before input_
     Bytes produced_;
 };
+
+// Runs `rules` over the first `length` bytes of `input` in blocks of
+// `blockSize` bytes (taken as kMinUnread to kBlockSize), reading each byte
+// once. A block's output goes to `out` in pieces of about a block, however
+// much it grows.
+Flow RunPass(ScratchFile& input, std::uint64_t length, std::size_t blockSize, PassRules& rules,
+             BlockSink& out);
 
 // Sends the first `length` bytes of `input` to `out` unchanged, a block at a time.
 Flow CopyBlocks(ScratchFile& input, std::uint64_t length, std::size_t blockSize, BlockSink& out);

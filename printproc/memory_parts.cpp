@@ -7,6 +7,7 @@ namespace tivrap::memory {
 bool MemoryScratchFile::ReadAt(std::uint64_t offset, std::uint8_t* data, std::size_t size) {
     if (failRead.Next() || offset > bytes.size() || bytes.size() - offset < size) return false;
     std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(offset), size, data);
+    bytesRead += size;
     return true;
 }
 

@@ -32,6 +32,7 @@ class MemoryScratchFile final : public ScratchFile {
     Bytes bytes;
     FailAt failRead;
     FailAt failWrite;
+    std::uint64_t bytesRead = 0;  // by the reads that succeeded
 };
 
 class MemoryScratchStorage final : public ScratchStorage {

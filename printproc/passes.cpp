@@ -125,22 +125,9 @@ std::optional<std::size_t> CommandAt(const Cursor& c, std::size_t s) {
     return length;
 }
 
-// The first end of the data at or after `s`: 00 followed by 1B or 0D, and for
-// counted barcodes also 1B followed by 21 or 4D. Nothing when no end lies
-// within the unread part.
-std::optional<std::size_t> DataEnd(const Cursor& c, std::size_t s, bool counted) {
-    for (std::size_t e = s; e + 1 < c.Unread(); ++e) {
-        const std::uint8_t a = c[e];
-        const std::uint8_t b = c[e + 1];
-        if (a == 0x00 && (b == 0x1B || b == 0x0D)) return e;
-        if (counted && a == 0x1B && (b == 0x21 || b == 0x4D)) return e;
-    }
-    return std::nullopt;
-}
-
 // Skips at most `most` commands from `from`, then finds the end of the data.
 std::optional<BarcodeData> FindData(const Cursor& c, std::size_t from, std::size_t most,
-                                    bool counted) {
+                                    DataEndSearch& ends) {
     std::size_t start = from;
     for (std::size_t k = 0; k < most; ++k) {
         const std::optional<std::size_t> command = CommandAt(c, start);
@@ -148,12 +135,35 @@ std::optional<BarcodeData> FindData(const Cursor& c, std::size_t from, std::size
         if (*command == 0) break;
         start += *command;
     }
-    const std::optional<std::size_t> end = DataEnd(c, start, counted);
+    const std::optional<std::size_t> end = ends.From(c, start);
     if (!end) return std::nullopt;
     return BarcodeData{from, start, *end};
 }
 
 }  // namespace
+
+std::optional<std::size_t> DataEndSearch::From(const Cursor& c, std::size_t s) {
+    const std::uint64_t start = c.Position() + s;
+    // What was looked through holds for a search that starts within it.
+    if (start < from_ || start > to_) {
+        from_ = to_ = start;
+        found_ = false;
+    }
+    // Every end starts with 00 or 1B and takes two bytes of the block.
+    while (!found_ && to_ + 1 < c.BlockEnd()) {
+        const Cursor at = c.After(static_cast<std::size_t>(to_ - c.Position()));
+        const std::size_t plain = at.RunWithout(0x00, 0x1B, at.Unread() - 1);
+        to_ += plain;
+        if (plain + 1 == at.Unread()) break;
+        const std::uint8_t a = at[plain];
+        const std::uint8_t b = at[plain + 1];
+        found_ = (a == 0x00 && (b == 0x1B || b == 0x0D)) ||
+                 (counted_ && a == 0x1B && (b == 0x21 || b == 0x4D));
+        if (!found_) ++to_;
+    }
+    if (!found_) return std::nullopt;
+    return static_cast<std::size_t>(to_ - c.Position());
+}
 
 std::size_t BarcodePass::Step(const Cursor& c, Bytes& out) {
     if (c.Starts(kBarcodeHeadSignature)) {
@@ -178,8 +188,8 @@ std::size_t BarcodePass::Head(const Cursor& c, Bytes& out) {
     const bool counted = form == BarcodeForm::kCounted;
     std::optional<BarcodeData> data;
     if (form != BarcodeForm::kOther) {
-        data = counted ? FindData(c, kBarcodeHead + 1, c.Unread(), true)
-                       : FindData(c, kBarcodeHead, 1, false);
+        data = counted ? FindData(c, kBarcodeHead + 1, c.Unread(), countedEnd_)
+                       : FindData(c, kBarcodeHead, 1, terminatedEnd_);
         // A barcode without its end in a whole block passes as any other head.
         if (!data && !c.AtBlockStart()) return 0;
     }
@@ -233,8 +243,9 @@ std::size_t WideningPass::Plain(const Cursor& c, std::size_t most, Bytes& out) {
 std::size_t WideningPass::Row(const Cursor& c, Bytes& out) {
     if (!runWidth_) {
         runWidth_ = 0;
-        for (Cursor r = c; WholeRow(r); r = r.After(RowLength(r)))
-            runWidth_ = std::max(*runWidth_, RowWidth(r));
+        for (Cursor r = c; WholeRow(r); r = r.After(RowLength(r))) {
+            if (RowWidth(r) <= kWidestRow) runWidth_ = std::max(*runWidth_, RowWidth(r));
+        }
     }
     const std::size_t width = RowWidth(c);
     const std::size_t at = out.size();

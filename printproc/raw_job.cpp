@@ -1,6 +1,7 @@
 #include "raw_job.h"
 
 #include <algorithm>
+#include <memory>
 #include <string_view>
 
 #include "marker.h"
@@ -146,18 +147,19 @@ Flow RawJob::Print() {
 }
 
 Flow RawJob::Copy(JobKind& kind, std::uint64_t& length) {
-    Bytes block(blockSize_);
+    // Each read fills what it returns: the block is not cleared first.
+    const std::unique_ptr<std::uint8_t[]> block(new std::uint8_t[blockSize_]);
     ScratchSink a(parts_.scratch.FileA());
     MarkerSearch marker;
     bool decided = false;
     for (;;) {
         std::size_t got = 0;
-        if (!parts_.spooler.ReadData(block.data(), block.size(), got)) return Flow::kJobReadFailed;
+        if (!parts_.spooler.ReadData(block.get(), blockSize_, got)) return Flow::kJobReadFailed;
         if (got == 0) break;
-        got = std::min(got, block.size());
-        if (const Flow flow = a.Put(block.data(), got); flow != Flow::kGoOn) return flow;
+        got = std::min(got, blockSize_);
+        if (const Flow flow = a.Put(block.get(), got); flow != Flow::kGoOn) return flow;
         if (decided) continue;
-        marker.Feed(block.data(), got);
+        marker.Feed(block.get(), got);
         if (!marker.Decided()) continue;
         decided = true;
         kind = Decide(marker);

@@ -40,6 +40,17 @@ constexpr int kEraseMode = 1, kPrintAllMode = 0;  // EraserAll's modes
 constexpr Combo kSerialCombos[] = {Combo::kBaudRate, Combo::kBitLength, Combo::kParity,
                                    Combo::kStopBit, Combo::kHandShake};
 
+// How messages name a list: its name and its file.
+std::string Label(const LogoFiles& list) {
+    return std::string(list.Descriptor().name) + " (" + list.Path() + ")";
+}
+
+TextId Reason(ListDamage damage) {
+    static constexpr TextId kReasons[] = {TextId::kListUnreadable, TextId::kListNotText,
+                                          TextId::kListBadEntries, TextId::kListTooMany};
+    return kReasons[static_cast<std::size_t>(damage)];
+}
+
 }  // namespace
 
 Presenter::Presenter(MainView& view, Services services) : view_(view), services_(services) {}
@@ -110,6 +121,18 @@ void Presenter::Start() {
             view_.SetText(item, Caption(language_, item));
     }
     view_.ShowTab(language_ == Language::kKorean ? 1 : 0);
+    TellDamagedLists();
+}
+
+void Presenter::TellDamagedLists() {
+    std::string text;
+    for (const LogoFiles* list : {top_.get(), bottom_.get()}) {
+        for (const ListDamage damage : list->Damage())
+            text += Label(*list) + ": " + Text(language_, Reason(damage)) + "\r\n";
+    }
+    if (text.empty()) return;
+    view_.Show({text + "\r\n" + Text(language_, TextId::kListsKept),
+                Text(language_, TextId::kAppTitle), Icon::kWarning, Buttons::kOk});
 }
 
 void Presenter::Close() {
@@ -358,7 +381,8 @@ void Presenter::FillPortList() {
 }
 
 void Presenter::LoadSettings() {
-    const ProfileText file(services_.files.Read(SettingsPath()).value_or(std::string()));
+    const ProfileText file(
+        services_.files.Read(SettingsPath(), kProfileFileLimit).value_or(std::string()));
     const std::array<std::string, 8> stored = ReadSettings(file);
     SelectStored(Combo::kPrinter, stored[0]);
     FillPortList();
@@ -373,7 +397,8 @@ void Presenter::LoadSettings() {
 }
 
 std::vector<std::string> Presenter::Save() {
-    ProfileText settings(services_.files.Read(SettingsPath()).value_or(std::string()));
+    ProfileText settings(
+        services_.files.Read(SettingsPath(), kProfileFileLimit).value_or(std::string()));
     Settings values;
     for (std::size_t i = 0; i < kComboCount; ++i)
         values.positions[i] = combos_[i].selected;
@@ -382,10 +407,8 @@ std::vector<std::string> Presenter::Save() {
     services_.files.Replace(SettingsPath(), settings.Text());  // a failure here loses no list
 
     std::vector<std::string> failed;
-    for (const LogoFiles* list : {top_.get(), bottom_.get()}) {
-        if (!list->Save(services_.files, services_.ansi)) {
-            failed.push_back(std::string(list->Descriptor().name) + " (" + list->Path() + ")");
-        }
+    for (LogoFiles* list : {top_.get(), bottom_.get()}) {
+        if (!list->Save(services_.files, services_.ansi)) failed.push_back(Label(*list));
     }
     return failed;
 }

@@ -88,6 +88,8 @@ class Presenter {
     void SelectStored(Combo combo, const std::string& text);
     void FillPortList();
     void LoadSettings();
+    // One message for every list whose file was not understood whole.
+    void TellDamagedLists();
     // Saves the settings and both lists; the names of the lists not saved.
     std::vector<std::string> Save();
 

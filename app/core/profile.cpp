@@ -9,6 +9,81 @@ namespace {
 
 constexpr std::string_view kBlanks = " \t";
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
+constexpr std::string_view kUtf16BeMark = "\xFE\xFF";
+
+bool StartsWith(std::string_view text, std::string_view start) {
+    return text.substr(0, start.size()) == start;
+}
+
+void AppendUtf8(std::string& text, char32_t c) {
+    if (c < 0x80) {
+        text += static_cast<char>(c);
+        return;
+    }
+    const int trail = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+    static constexpr unsigned char kLead[] = {0, 0xC0, 0xE0, 0xF0};
+    text += static_cast<char>(kLead[trail] | (c >> (6 * trail)));
+    for (int i = trail - 1; i >= 0; --i)
+        text += static_cast<char>(0x80 | ((c >> (6 * i)) & 0x3F));
+}
+
+// UTF-16 in either byte order as UTF-8; nothing for an odd length or a
+// surrogate without its pair.
+std::optional<std::string> Utf16ToUtf8(std::string_view bytes, bool littleEndian) {
+    if (bytes.size() % 2 != 0) return std::nullopt;
+    const auto unit = [&](std::size_t i) {
+        const auto first = static_cast<unsigned char>(bytes[i]);
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        return static_cast<char32_t>(littleEndian ? first | second << 8 : first << 8 | second);
+    };
+    std::string text;
+    for (std::size_t i = 0; i < bytes.size(); i += 2) {
+        char32_t c = unit(i);
+        if (c >= 0xDC00 && c <= 0xDFFF) return std::nullopt;
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            i += 2;
+            if (i >= bytes.size() || unit(i) < 0xDC00 || unit(i) > 0xDFFF) return std::nullopt;
+            c = 0x10000 + ((c - 0xD800) << 10) + (unit(i) - 0xDC00);
+        }
+        AppendUtf8(text, c);
+    }
+    return text;
+}
+
+// Well-formed UTF-8: shortest forms only, no surrogates, nothing past U+10FFFF.
+bool IsUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80   ? 1
+                                   : lead < 0xC2 ? 0
+                                   : lead < 0xE0 ? 2
+                                   : lead < 0xF0 ? 3
+                                   : lead < 0xF5 ? 4
+                                                 : 0;
+        if (length == 0 || length > text.size() - i) return false;
+        char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) return false;
+            c = c << 6 | (next & 0x3F);
+        }
+        static constexpr char32_t kShortest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (c < kShortest[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
+        i += length;
+    }
+    return true;
+}
+
+// Control characters other than tab and line ends are no part of a text.
+bool HasControlCharacters(std::string_view text) {
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r' && c != '\n') {
+            return true;
+        }
+    }
+    return false;
+}
 
 std::string_view Trim(std::string_view text) {
     const std::size_t first = text.find_first_not_of(kBlanks);
@@ -17,11 +92,14 @@ std::string_view Trim(std::string_view text) {
     return text.substr(first, last - first + 1);
 }
 
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+
 bool SameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
+        if (Lower(a[i]) != Lower(b[i])) return false;
     }
     return true;
 }
@@ -66,9 +144,13 @@ struct SectionRange {
     std::size_t header = std::string::npos, begin = 0, end = 0;
 };
 
+std::size_t TextStart(const std::string& text) {
+    return StartsWith(text, kUtf8Mark) ? kUtf8Mark.size() : 0;
+}
+
 SectionRange FindSection(const std::string& text, std::string_view section) {
     SectionRange range;
-    std::size_t at = text.compare(0, kUtf8Mark.size(), kUtf8Mark) == 0 ? kUtf8Mark.size() : 0;
+    std::size_t at = TextStart(text);
     while (at < text.size()) {
         const Line line = LineAt(text, at);
         const auto name = SectionName(line.Content(text));
@@ -105,6 +187,11 @@ std::string_view Unquoted(std::string_view value) {
     return value;
 }
 
+// The value of a key line, as the platform gives it back.
+std::string ValueOf(std::string_view content) {
+    return std::string(Unquoted(Trim(content.substr(content.find('=') + 1))));
+}
+
 }  // namespace
 
 ProfileText::ProfileText(std::string text) : text_(std::move(text)) {}
@@ -115,8 +202,28 @@ std::optional<std::string> ProfileText::Value(const std::string& section,
     if (range.header == std::string::npos) return std::nullopt;
     const auto line = FindKey(text_, range, key);
     if (!line) return std::nullopt;
-    const std::string_view content = line->Content(text_);
-    return std::string(Unquoted(Trim(content.substr(content.find('=') + 1))));
+    return ValueOf(line->Content(text_));
+}
+
+SectionEntries ProfileText::Entries(const std::string& section) const {
+    SectionEntries entries;
+    bool found = false, inside = false;
+    for (std::size_t at = TextStart(text_); at < text_.size();) {
+        const Line line = LineAt(text_, at);
+        at = line.next;
+        const std::string_view content = line.Content(text_);
+        if (Trim(content).empty()) continue;
+        if (const auto name = SectionName(content)) {
+            inside = !found && SameName(*name, Trim(section));
+            found = found || inside;
+            if (!inside) ++entries.otherLines;
+        } else if (const auto key = KeyName(content); inside && key) {
+            entries.keys.emplace_back(FoldCase(*key), ValueOf(content));
+        } else {
+            ++entries.otherLines;
+        }
+    }
+    return entries;
 }
 
 void ProfileText::Set(const std::string& section, const std::string& key,
@@ -142,6 +249,28 @@ void ProfileText::Set(const std::string& section, const std::string& key,
     std::string inserted = entry + "\r\n";
     if (insert > 0 && text_[insert - 1] != '\n') inserted.insert(0, "\r\n");
     text_.insert(insert, inserted);
+}
+
+std::string FoldCase(std::string_view name) {
+    std::string folded(name);
+    for (char& c : folded)
+        c = Lower(c);
+    return folded;
+}
+
+std::optional<ProfileBytes> DecodeProfile(const std::string& bytes) {
+    std::optional<ProfileBytes> decoded;
+    if (StartsWith(bytes, kUtf16LeMark) || StartsWith(bytes, kUtf16BeMark)) {
+        const auto text = Utf16ToUtf8(std::string_view(bytes).substr(2), bytes[0] == '\xFF');
+        if (text) decoded = ProfileBytes{TextForm::kUnicode, *text};
+    } else if (StartsWith(bytes, kUtf8Mark)) {
+        const std::string text = bytes.substr(kUtf8Mark.size());
+        if (IsUtf8(text)) decoded = ProfileBytes{TextForm::kUnicode, text};
+    } else {
+        decoded = ProfileBytes{TextForm::kAnsi, bytes};
+    }
+    if (decoded && HasControlCharacters(decoded->text)) decoded.reset();
+    return decoded;
 }
 
 std::string ReadIniValue(const ProfileText& file, const std::string& key) {

@@ -3,6 +3,7 @@
 // Text is UTF-8 throughout; only profile files hold the ANSI code page.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -24,8 +25,9 @@ class Environment {
 class Files {
   public:
     virtual ~Files() = default;
-    // The whole file; nothing when it cannot be read.
-    virtual std::optional<std::string> Read(const std::string& path) const = 0;
+    // The whole file; nothing when it cannot be read whole or holds more
+    // than `limit` bytes.
+    virtual std::optional<std::string> Read(const std::string& path, std::size_t limit) const = 0;
     // Writes `bytes` completely to a new file beside `path`, then puts it in
     // the place of `path`. False, with `path` as it was, when either fails.
     virtual bool Replace(const std::string& path, const std::string& bytes) = 0;

@@ -119,6 +119,17 @@ const Table<TextId>& EnglishTexts() {
         {TextId::kColumnSize, "Size"},
         {TextId::kListsNotSaved,
          "These logo lists could not be saved; they keep what they held at start-up:"},
+        {TextId::kListUnreadable,
+         "the file could not be read; another program may be using it, or it is too large."},
+        {TextId::kListNotText, "the file is not text in a form Orvenna reads."},
+        {TextId::kListBadEntries,
+         "some of its lines could not be read as logo entries; the list shows the others."},
+        {TextId::kListTooMany,
+         "it holds more than 255 logos, the most Orvenna keeps; the list shows the first 255."},
+        {TextId::kListsKept,
+         "These files are left as they are. Orvenna writes such a list when it closes only if "
+         "you change the list, and then keeps the old file beside the new one, with \".bak\" "
+         "added to its name."},
         {TextId::kHeightPrefix, "Height : "},
         {TextId::kWidthPrefix, "Width : "},
         {TextId::kWidthClearedPrefix, "Width  : "},
@@ -153,6 +164,17 @@ const Table<TextId>& KoreanTexts() {
         {TextId::kColumnNo, "순서"},
         {TextId::kColumnName, "이름"},
         {TextId::kColumnSize, "크기"},
+        {TextId::kListUnreadable,
+         "파일을 읽을 수 없습니다. 다른 프로그램이 사용 중이거나 파일이 너무 큽니다."},
+        {TextId::kListNotText, "Orvenna가 읽을 수 있는 텍스트 형식의 파일이 아닙니다."},
+        {TextId::kListBadEntries,
+         "일부 줄을 로고 항목으로 읽을 수 없습니다. 읽을 수 있는 항목만 표시합니다."},
+        {TextId::kListTooMany,
+         "Orvenna가 관리할 수 있는 최대 개수(255개)보다 많은 로고가 있습니다. 처음 255개만 "
+         "표시합니다."},
+        {TextId::kListsKept,
+         "이 파일은 그대로 두었습니다. 이 목록을 변경한 경우에만 종료할 때 저장하며, 이때 이전 "
+         "파일은 이름 뒤에 \".bak\"을 붙여 새 파일 옆에 보관합니다."},
     };
     return table;
 }

@@ -161,9 +161,11 @@ class FakeEnvironment : public Environment {
 
 class MemoryFiles : public Files {
   public:
-    std::optional<std::string> Read(const std::string& path) const override {
+    std::optional<std::string> Read(const std::string& path, std::size_t limit) const override {
         const auto found = files.find(path);
-        if (found == files.end()) return std::nullopt;
+        if (found == files.end() || unreadable.count(path) || found->second.size() > limit) {
+            return std::nullopt;
+        }
         return found->second;
     }
     bool Replace(const std::string& path, const std::string& bytes) override {
@@ -181,8 +183,9 @@ class MemoryFiles : public Files {
     }
 
     std::map<std::string, std::string> files;
-    std::set<std::string> logos;   // picture files that exist
-    std::set<std::string> locked;  // paths that cannot be written or deleted
+    std::set<std::string> logos;       // picture files that exist
+    std::set<std::string> locked;      // paths that cannot be written or deleted
+    std::set<std::string> unreadable;  // files there that cannot be read
 };
 
 // Latin-1 as the system code page: every character up to U+00FF has an exact

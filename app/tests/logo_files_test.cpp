@@ -2,6 +2,7 @@
 
 #include "fakes.h"
 #include "logo_files.h"
+#include "profile_cases.h"
 
 namespace orvenna::test {
 namespace {
@@ -53,7 +54,10 @@ TEST(LogoRecordFormat, ExactlyFiveFieldsAPathAndThreeNumbers) {
 
 TEST_F(LogoFilesTest, LoadStopsAtTheFirstMissingKey) {
     Store({{1, Entry(1)}, {3, Entry(3)}});
-    EXPECT_EQ(Loaded().Count(), 1);
+    const LogoFiles list = Loaded();
+    EXPECT_EQ(list.Count(), 1);
+    EXPECT_EQ(list.Damage(), std::vector<ListDamage>{ListDamage::kBadEntries})
+        << "Logofile3 is not read, so a rewrite would lose it";
 }
 
 TEST_F(LogoFilesTest, LoadReadsAtMost255Records) {
@@ -64,17 +68,108 @@ TEST_F(LogoFilesTest, LoadReadsAtMost255Records) {
     const LogoFiles list = Loaded();
     ASSERT_EQ(list.Count(), 255);
     EXPECT_EQ(list.GetWidth(255), 255);
+    EXPECT_EQ(list.Damage(), std::vector<ListDamage>{ListDamage::kTooMany});
 }
 
-TEST_F(LogoFilesTest, GoneAndBrokenEntriesAreSkippedAndDroppedAtTheNextSave) {
-    Store({{1, Entry(1)}, {2, Entry(2)}, {3, "broken|entry"}, {4, Entry(4)}});
+TEST_F(LogoFilesTest, GoneEntriesAreSkippedAndDroppedAtTheNextSave) {
+    Store({{1, Entry(1)}, {2, Entry(2)}, {3, Entry(3)}});
     files_.logos.erase("C:\\Logos\\logo2.bmp");
-    const LogoFiles list = Loaded();
+    LogoFiles list = Loaded();
     ASSERT_EQ(list.Count(), 2);
-    EXPECT_EQ(list.GetFileName(2), "C:\\Logos\\logo4.bmp");
+    EXPECT_EQ(list.GetFileName(2), "C:\\Logos\\logo3.bmp");
+    EXPECT_TRUE(list.Damage().empty()) << "a logo deleted since is no damage";
     ASSERT_TRUE(list.Save(files_, ansi_));
     EXPECT_EQ(files_.files[kTopFile],
-              "[LOGO]\r\nLogofile1=" + Entry(1) + "\r\nLogofile2=" + Entry(4) + "\r\n");
+              "[LOGO]\r\nLogofile1=" + Entry(1) + "\r\nLogofile2=" + Entry(3) + "\r\n");
+}
+
+// Whatever a rewrite would lose: the entries that can be read are loaded,
+// and the file is kept while the list is unchanged.
+TEST_F(LogoFilesTest, WhatTheListCannotHoldIsDamage) {
+    const std::string good = "Logofile1=" + Entry(1) + "\r\n";
+    files_.logos.insert("C:\\Logos\\logo1.bmp");
+    const struct {
+        const char* name;
+        std::string text;
+        int count;
+        std::vector<ListDamage> damage;
+    } cases[] = {
+        {"written by the list", "[LOGO]\r\n" + good, 1, {}},
+        {"blank lines, names in any case", "\r\n[logo]\r\n\r\nLOGOFILE1=" + Entry(1), 1, {}},
+        {"an empty key ends the list", "[LOGO]\r\n" + good + "Logofile2=\r\n", 1, {}},
+        {"empty", "", 0, {}},
+        {"an entry that does not parse",
+         "[LOGO]\r\nLogofile1=a|b\r\nLogofile2=" + Entry(1),
+         1,
+         {ListDamage::kBadEntries}},
+        {"a number beyond 32 bits",
+         "[LOGO]\r\nLogofile1=a.bmp|a.bmp|99999999999|8|8\r\n",
+         0,
+         {ListDamage::kBadEntries}},
+        {"a name no file can have",
+         "[LOGO]\r\nLogofile1=C:\\" + std::string(kLongestNameBytes, 'n') + "|n|8|8|8\r\n",
+         0,
+         {ListDamage::kBadEntries}},
+        {"a comment", "; mine\r\n[LOGO]\r\n" + good, 1, {ListDamage::kBadEntries}},
+        {"another section",
+         "[LOGO]\r\n" + good + "[MORE]\r\nx=1\r\n",
+         1,
+         {ListDamage::kBadEntries}},
+        {"another key", "[LOGO]\r\n" + good + "Note=x\r\n", 1, {ListDamage::kBadEntries}},
+        {"a second line of a key", "[LOGO]\r\n" + good + good, 1, {ListDamage::kBadEntries}},
+        {"a line without equals", "[LOGO]\r\n" + good + "junk\r\n", 1, {ListDamage::kBadEntries}},
+        {"no section", "Logofile1=" + Entry(1), 0, {ListDamage::kBadEntries}},
+        {"a NUL", "[LOGO]\r\n" + good + std::string(1, '\0'), 0, {ListDamage::kNotText}},
+        {"binary", "\x89PNG\r\n\x1A\n\x01\x02", 0, {ListDamage::kNotText}},
+        {"UTF-8 mark, broken UTF-8",
+         "\xEF\xBB\xBF[LOGO]\r\nLogofile1=\xC3(|x|8|8|8",
+         0,
+         {ListDamage::kNotText}},
+        {"UTF-16, odd length", "\xFF\xFE[\0L\0", 0, {ListDamage::kNotText}},
+        {"UTF-16, a lone surrogate",
+         std::string("\xFF\xFE\x00\xD8[\0", 6),
+         0,
+         {ListDamage::kNotText}},
+    };
+    for (const auto& c : cases) {
+        files_.files[kTopFile] = c.text;
+        const LogoFiles list = Loaded();
+        EXPECT_EQ(list.Count(), c.count) << c.name;
+        EXPECT_EQ(list.Damage(), c.damage) << c.name;
+    }
+    files_.files[kTopFile] = "[LOGO]\r\n" + good;
+    files_.unreadable.insert(kTopFile);
+    EXPECT_EQ(Loaded().Damage(), std::vector<ListDamage>{ListDamage::kUnreadable});
+    files_.files.erase(kTopFile);
+    EXPECT_TRUE(Loaded().Damage().empty()) << "no file is an empty list";
+}
+
+// What Notepad writes as "Unicode", "Unicode big endian" and "UTF-8".
+TEST_F(LogoFilesTest, UnicodeFilesAreReadAndSavedInTheCodePage) {
+    const std::string text =
+        "[LOGO]\r\nLogofile1=C:\\\xC3\xA9t\xC3\xA9.bmp|\xC3\xA9t\xC3\xA9.bmp|8|8|8\r\n";
+    files_.logos.insert("C:\\\xC3\xA9t\xC3\xA9.bmp");
+    const std::string units = Utf16Le(text);
+    const std::string little = "\xFF\xFE" + units;
+    std::string big = "\xFE\xFF";
+    for (std::size_t i = 0; i < units.size(); i += 2) {
+        big += units[i + 1];
+        big += units[i];
+    }
+    for (const std::string& file : {little, big, "\xEF\xBB\xBF" + text}) {
+        files_.files[kTopFile] = file;
+        LogoFiles list = Loaded();
+        ASSERT_EQ(list.Count(), 1);
+        EXPECT_EQ(list.GetFileName(1), "C:\\\xC3\xA9t\xC3\xA9.bmp");
+        EXPECT_TRUE(list.Damage().empty());
+        ASSERT_TRUE(list.Save(files_, ansi_));
+        EXPECT_EQ(files_.files[kTopFile],
+                  "[LOGO]\r\nLogofile1=C:\\\xE9t\xE9.bmp|\xE9t\xE9.bmp|8|8|8\r\n");
+    }
+    // A name the code page has no form for could not be written back.
+    files_.files[kTopFile] = "\xEF\xBB\xBF[LOGO]\r\nLogofile1=C:\\\xED\x95\x9C.bmp|x|8|8|8\r\n";
+    files_.logos.insert("C:\\\xED\x95\x9C.bmp");
+    EXPECT_EQ(Loaded().Damage(), std::vector<ListDamage>{ListDamage::kBadEntries});
 }
 
 TEST_F(LogoFilesTest, LongRecordsAreReadWhole) {

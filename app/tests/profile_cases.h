@@ -79,4 +79,20 @@ inline std::vector<WriteCase> WriteCases() {
     };
 }
 
+// UTF-8 text of the Basic Multilingual Plane as UTF-16LE, without a mark.
+inline std::string Utf16Le(const std::string& utf8) {
+    std::string units;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : 3;
+        unsigned c = length == 1 ? lead : lead & (0x7Fu >> length);
+        for (std::size_t k = 1; k < length; ++k)
+            c = c << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3Fu);
+        units += static_cast<char>(c & 0xFF);
+        units += static_cast<char>(c >> 8);
+        i += length;
+    }
+    return units;
+}
+
 }  // namespace orvenna::test

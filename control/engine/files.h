@@ -126,7 +126,6 @@ bool SameFile(const std::string& a, const std::string& b);
 class OutputFile {
   public:
     FileError Create(const std::string& path);
-    bool IsOpen() const { return file_ != nullptr; }
     FileError Write(const void* data, std::size_t size);
     FileError Write(const Bytes& bytes) { return Write(bytes.data(), bytes.size()); }
     // Moves the file into place; the object is closed afterwards.

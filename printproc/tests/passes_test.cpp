@@ -57,6 +57,9 @@ MakeRules Widening() {
 
 TEST(BarcodePassTest, Cases) {
     const Bytes data = Text("123");
+    Bytes endless;  // heads of the systems up to 6 whose data never ends
+    for (int i = 0; i < 20; ++i)
+        endless = endless + Head(0x04);
     const PassCase cases[] = {
         {"counted: length byte, then the feed after it is short",
          Head(0x49) + Bytes{0x00} + data + PositionAndFeed(0x20) + Tail(),
@@ -108,6 +111,11 @@ TEST(BarcodePassTest, Cases) {
          PositionAndFeed(0x20) + LineAndFeed(0x10) + Bytes{0x00, 0x1B, 0x24, 0x05, 0x00} + Tail(),
          PositionAndFeed(0x20) + LineAndFeed(0x10) + Bytes{0x00, 0x1B, 0x24, 0x05, 0x00} + Tail(),
          9},
+        {"heads whose data never ends pass unchanged; a barcode after them is found",
+         endless + Head(0x49) + Bytes{0x00} + data + Bytes{0x1B, 0x21, 0x00} + Tail(),
+         endless + HeadStart() + Bytes{0x1D, 0x6B, 0x49, 0x03} + data + Bytes{0x1B, 0x21, 0x00} +
+             Tail(),
+         18},
         {"only the first feed after a barcode is short",
          Head(0x30) + LineAndFeed(0x10) + LineAndFeed(0x10) + PositionAndFeed(0x01) + Tail(),
          Head(0x30) + ShortFeed() + LineAndFeed(0x10) + PositionAndFeed(0x01) + Tail(), 12},
@@ -161,6 +169,12 @@ TEST(WideningPassTest, Cases) {
          Row(48, 0x11) + Bytes{0x0A} + Row(40, 0x33) + Tail(), 59},
         {"the row count stays", Row(8, 0x11, 5) + Row(16, 0x22, 2) + Tail(),
          RowHeader(16, 5) + Repeat(8, 0x11) + Repeat(8, 0x00) + Row(16, 0x22, 2) + Tail(), 46},
+        {"a row wider than the paper sets no width and goes out as it is",
+         Row(kWidestRow + 1, 0x11) + Row(40, 0x22) + Row(kWidestRow, 0x33) + Row(40, 0x44) + Tail(),
+         Row(kWidestRow + 1, 0x11) + RowHeader(kWidestRow) + Repeat(40, 0x22) +
+             Repeat(kWidestRow - 40, 0x00) + Row(kWidestRow, 0x33) + RowHeader(kWidestRow) +
+             Repeat(40, 0x44) + Repeat(kWidestRow - 40, 0x00) + Tail(),
+         4 * 11 + 2 * kWidestRow + 1 + 2 * 40},
     };
     for (const PassCase& c : cases)
         ExpectAtEveryBlockSize(c, Widening());

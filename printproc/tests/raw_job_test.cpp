@@ -2,6 +2,7 @@
 // debug texts, and how failures, pause and cancel end a job.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <thread>
@@ -9,6 +10,7 @@
 
 #include "marker.h"
 #include "memory_parts.h"
+#include "passes.h"
 #include "raw_job.h"
 #include "receipt_bytes.h"
 
@@ -191,6 +193,45 @@ TEST(RawJobTest, FailuresEndTheJobWithTheirText) {
         EXPECT_EQ(job.debug.texts, c.texts) << c.name;
         EXPECT_EQ(job.spooler.calls, c.calls) << c.name;
         EXPECT_TRUE(job.spooler.printed.empty()) << c.name << ": nothing is sent";
+    }
+}
+
+// Receipts made to grow out of all proportion: a raster row 65,535 bytes wide
+// before rows of width 0 went out 4,000 times its size (1 GB for 241 KB), and
+// barcode heads whose data never ends each looked through a whole block again
+// (1 MB in half a minute). What the printer and scratch file B get stays
+// within the widening's bound, each pass reads its scratch file once, and the
+// job takes a moment.
+TEST(RawJobTest, HostileReceiptsStayInProportion) {
+    const auto repeated = [](Bytes job, const Bytes& piece, std::size_t size) {
+        while (job.size() < size)
+            job.insert(job.end(), piece.begin(), piece.end());
+        return job;
+    };
+    const std::size_t kKilobyte = 1024;
+    struct Case {
+        const char* name;
+        Bytes job;
+    };
+    const Case cases[] = {
+        {"a row 65,535 bytes wide, then rows of width 0",
+         repeated(StartOfDocument() + Row(0xFFFF, 0x55), RowHeader(0), 241 * kKilobyte)},
+        {"the widest row the paper holds, then rows of width 0",
+         repeated(StartOfDocument() + Row(kWidestRow, 0x55), RowHeader(0), 241 * kKilobyte)},
+        {"barcode heads whose data never ends",
+         repeated(StartOfDocument(), Head(0x04), 1024 * kKilobyte)},
+    };
+    // A row of 11 bytes or more grows by at most kWidestRow.
+    const std::size_t growth = (11 + kWidestRow + 10) / 11;
+    for (const Case& c : cases) {
+        JobRig job(c.job);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_TRUE(job.Run()) << c.name;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60)) << c.name;
+        EXPECT_LE(job.spooler.printed.size(), growth * c.job.size()) << c.name;
+        EXPECT_LE(job.scratch.b.bytes.size(), growth * c.job.size()) << c.name;
+        EXPECT_EQ(job.scratch.a.bytesRead, c.job.size()) << c.name;
+        EXPECT_LE(job.scratch.b.bytesRead, job.scratch.b.bytes.size() + 1) << c.name;
     }
 }
 

@@ -1,5 +1,7 @@
 #include "font.h"
 
+#include <array>
+
 namespace standin {
 namespace {
 
@@ -64,13 +66,7 @@ void Block(Picture& cell, const Drawing& d, int x, int y) {
     }
 }
 
-}  // namespace
-
-CellSize Cell(Font font) {
-    return font == Font::kA ? CellSize{12, 24} : CellSize{9, 17};
-}
-
-Picture Character(std::uint8_t code, Font font) {
+Picture Drawn(std::uint8_t code, Font font) {
     const CellSize size = Cell(font);
     const Drawing drawing = DrawingOf(font);
     Picture cell(size.width, size.height);
@@ -83,6 +79,28 @@ Picture Character(std::uint8_t code, Font font) {
         }
     }
     return cell;
+}
+
+using Glyphs = std::array<Picture, 256>;
+
+Glyphs DrawnGlyphs(Font font) {
+    Glyphs glyphs;
+    for (int code = 0; code < 256; ++code)
+        glyphs[code] = Drawn(static_cast<std::uint8_t>(code), font);
+    return glyphs;
+}
+
+}  // namespace
+
+CellSize Cell(Font font) {
+    return font == Font::kA ? CellSize{12, 24} : CellSize{9, 17};
+}
+
+// Drawn once, on first use, and shared by every job.
+const Picture& Character(std::uint8_t code, Font font) {
+    static const Glyphs kFontA = DrawnGlyphs(Font::kA);
+    static const Glyphs kFontB = DrawnGlyphs(Font::kB);
+    return (font == Font::kA ? kFontA : kFontB)[code];
 }
 
 }  // namespace standin

@@ -20,6 +20,6 @@ struct CellSize {
 CellSize Cell(Font font);
 
 // The character as it prints: a picture of its cell.
-Picture Character(std::uint8_t code, Font font);
+const Picture& Character(std::uint8_t code, Font font);
 
 }  // namespace standin

@@ -170,7 +170,7 @@ void Parser::FlushRun() {
     run.op = run_ == Run::kText ? Op::kText : run_ == Run::kNul ? Op::kNul : Op::kError;
     if (run_ == Run::kUnknown) run.detail = "unknown bytes";
     run.offset = runOffset_;
-    run.data = std::move(runBytes_);
+    run.data = runBytes_;  // a copy: the run keeps its room for the next one
     runBytes_.clear();
     run_ = Run::kNone;
     sink_.Accept(std::move(run));
@@ -186,7 +186,7 @@ void Parser::TakeHeadByte(std::uint8_t byte) {
     const Step step = Recognise();
     if (step == Step::kMore) return;
     current_.offset = headOffset_;
-    current_.head = std::move(head_);
+    current_.head = head_;  // a copy: the head keeps its room for the next command
     head_.clear();
     if (step == Step::kDone && (dataLeft_ > 0 || toNul_)) {
         current_.data.reserve(dataLeft_);

@@ -319,15 +319,10 @@ void Job::PrintBarcode(const Bytes& data, JsonLine& line) {
     const int width = 8 * moduleWidth_ * static_cast<int>(data.size());
     line.Add("width", width).Add("height", barcodeHeight_);
     if (data.empty()) return;
-    Picture bars(width, barcodeHeight_);
-    for (int x = 0; x < width; ++x) {
-        const int module = x / moduleWidth_;
-        if (((data[module / 8] >> (7 - module % 8)) & 1) == 0) continue;
-        for (int y = 0; y < barcodeHeight_; ++y)
-            bars.SetDot(x, y);
-    }
+    // One row of modules, drawn as wide as a module and as tall as the code.
+    const Picture modules = FromRaster(data.data(), static_cast<int>(data.size()), 1);
     BeginReceipt();
-    paper_.PutOnLine(bars, x_);
+    paper_.PutOnLine(modules, x_, moduleWidth_, barcodeHeight_);
     x_ = std::min(x_ + width, paper_.Width());
 }
 

@@ -15,6 +15,7 @@ namespace standin {
 // One JSON object, built field by field in order.
 class JsonLine {
   public:
+    JsonLine() { text_.reserve(128); }  // room for most lines, so one allocation
     JsonLine& Add(std::string_view key, long long value);
     JsonLine& Add(std::string_view key, std::string_view text);
     JsonLine& AddFlag(std::string_view key, bool value);

@@ -1,6 +1,8 @@
 #include "cli.h"
 
 #include <cstdint>
+#include <initializer_list>
+#include <optional>
 #include <ostream>
 
 #include "engine/files.h"
@@ -31,24 +33,16 @@ class StderrMessages : public MessageSink {
     std::ostream& err_;
 };
 
+struct Call;
+
 struct Command {
     const char* name;
     const char* summary;
-    const char* usage;  // the lines after "usage: zelmar <name>"
-    int (*run)(const Command&, const std::vector<std::string>&, std::ostream&, std::ostream&);
-    bool linkOptions = false;  // takes the options of a direct link
+    const char* usage;  // the lines after "usage: zelmar <name>", before the options'
+    Arguments arguments;
+    Options options;
+    int (*run)(const Call&);
 };
-
-constexpr char kLinkOptionsHelp[] =
-    "  --port NAME      COM1 ... COM12 a serial port, USB... the first USB printer,\n"
-    "                   any other name (LPT1, LPT2, a device path) a port opened as\n"
-    "                   a device file; a regular file, an image or a working file\n"
-    "                   is refused\n"
-    "  --tcp A:P        a printer taking raw jobs on TCP port P of address A\n"
-    "  --printer N      the model: 0 (default), 3, or another\n"
-    "  --baud CODE      serial rate: 3 1200, 4 2400, 5 4800, 6 9600 (default), 7 19200,\n"
-    "                   8 38400, 9 57600, 10 115200; another code keeps the port's rate\n"
-    "  --parity CODE    serial parity: 0 none (default), 1 even, 2 odd\n";
 
 int UsageError(const Command& command, const std::string& message, std::ostream& err) {
     err << "zelmar " << command.name << ": " << message << "\n"
@@ -56,71 +50,123 @@ int UsageError(const Command& command, const std::string& message, std::ostream&
     return kUsage;
 }
 
-// Parses the options and checks the number of arguments (at least `least`, at
-// most `most`); returns -1 to go on, or the exit code to stop with.
-int ParseOrStop(const Command& command, const Options& options,
-                const std::vector<std::string>& args, std::size_t least, std::size_t most,
-                std::vector<std::string>& positional, std::ostream& out, std::ostream& err) {
-    bool help = false;
-    std::string error;
-    if (!options.Parse(args, positional, help, error)) return UsageError(command, error, err);
-    if (help) {
-        out << "usage: zelmar " << command.name << command.usage;
-        if (command.linkOptions) out << kLinkOptionsHelp << "Exits 0 only for status 0.\n";
-        return kOk;
+// One command line, its options read.
+struct Call {
+    const Command& command;
+    const Values& values;
+    std::ostream& out;
+    std::ostream& err;
+
+    int Refuse(const std::string& message) const { return UsageError(command, message, err); }
+    // Prints a device method's status: exit 0 only for status 0.
+    int Report(int32_t status) const {
+        out << status << '\n';
+        return status == 0 ? kOk : kFailed;
     }
-    if (positional.size() < least || positional.size() > most) {
-        const std::string expected =
-            least == most ? std::to_string(least) : "at least " + std::to_string(least);
-        return UsageError(
-            command,
-            "expected " + expected + " argument(s), got " + std::to_string(positional.size()), err);
-    }
-    return -1;
+};
+
+Options Join(std::initializer_list<Options> groups) {
+    Options joined;
+    for (const Options& group : groups)
+        joined.insert(joined.end(), group.begin(), group.end());
+    return joined;
 }
 
-void AddImageOptions(Options& options, ImageOptions& image) {
-    options.AddInt16("mode", &image.imageMode);
-    options.AddInt16("brightness", &image.brightness);
-    options.AddInt16("rotation", &image.rotation);
+const Options kImageOptions = {
+    Int16("mode", "M", ImageOptions{}.imageMode,
+          "0 None (default), 1 Error Diffusion, 2 Error Diffusion with\n"
+          "colour files, showing the rotation file"),
+    Int16("brightness", "B", ImageOptions{}.brightness,
+          "0 ... 10, 5 neutral (default), larger prints darker"),
+    Int16("rotation", "R", ImageOptions{}.rotation,
+          "0 none (default), 1 right, 2 upside down, 3 left"),
+};
+
+ImageOptions ImageOf(const Values& values) {
+    ImageOptions image;
+    image.imageMode = values.Int16("mode");
+    image.brightness = values.Int16("brightness");
+    image.rotation = values.Int16("rotation");
+    return image;
 }
 
-int RunInfo(const Command& command, const std::vector<std::string>& args, std::ostream& out,
-            std::ostream& err) {
-    Options options;
-    std::vector<std::string> files;
-    if (int stop = ParseOrStop(command, options, args, 1, 1, files, out, err); stop >= 0) {
-        return stop;
-    }
+// The images of an upload and the role their definitions get.
+const Options kListOptions = {
+    Text("list", "L",
+         "the image list exactly as the control takes it: each name\n"
+         "followed by \"|\"; without it the IMAGE arguments make the list"),
+    Int16("select-type", "T", UploadOptions{}.selectType,
+          "0 Top Logo (default), 1 Bottom Logo, 2 WaterMark,\n"
+          "3 Margin Message, other values no role header"),
+    Int16("select-margin", "S", UploadOptions{}.selectMargin,
+          "the Margin Message's position (0 default)"),
+};
+
+UploadOptions UploadOf(const Values& values) {
+    UploadOptions upload;
+    upload.image = ImageOf(values);
+    upload.selectType = values.Int16("select-type");
+    upload.selectMargin = values.Int16("select-margin");
+    return upload;
+}
+
+// --list as given, or else the arguments from `first` on, each followed by
+// "|"; none when both are there.
+std::optional<std::string> ImageList(const Values& values, std::size_t first) {
+    std::string list = values.Text("list");
+    if (values.Given("list") && values.positional.size() > first) return std::nullopt;
+    for (std::size_t i = first; i < values.positional.size(); ++i)
+        list += values.positional[i] + "|";
+    return list;
+}
+
+constexpr char kListOrArguments[] = "give the images either with --list or as arguments";
+
+// Where a direct job goes: --port NAME (with the serial codes) or --tcp ADDR:PORT.
+const Options kLinkOptions = {
+    Text("port", "NAME",
+         "COM1 ... COM12 a serial port, USB... the first USB printer,\n"
+         "any other name (LPT1, LPT2, a device path) a port opened as\n"
+         "a device file; a regular file, an image or a working file\n"
+         "is refused"),
+    Text("tcp", "A:P", "a printer taking raw jobs on TCP port P of address A"),
+    Int32("printer", "N", 0, "the model: 0 (default), 3, or another"),
+    Int32("baud", "CODE", links::SerialSettings{}.baudCode,
+          "serial rate: 3 1200, 4 2400, 5 4800, 6 9600 (default), 7 19200,\n"
+          "8 38400, 9 57600, 10 115200; another code keeps the port's rate"),
+    Int32("parity", "CODE", links::SerialSettings{}.parityCode,
+          "serial parity: 0 none (default), 1 even, 2 odd"),
+};
+
+// The printer queue of the driver link.
+const Option kQueue =
+    Text("printer", "NAME", "the installed printer: the first whose name begins with NAME")
+        .Needed();
+
+int RunInfo(const Call& call) {
+    const std::string& file = call.values.positional[0];
     BmpHeader header;
-    if (const SourceError e = ReadBmpInfo(files[0], header)) {
-        err << "zelmar info: " << files[0] << ": " << Describe(e) << '\n';
+    if (const SourceError e = ReadBmpInfo(file, header)) {
+        call.err << "zelmar info: " << file << ": " << Describe(e) << '\n';
         return kFailed;
     }
-    out << "bits=" << header.depth << " height=" << header.height << " width=" << header.width
-        << '\n';
+    call.out << "bits=" << header.depth << " height=" << header.height << " width=" << header.width
+             << '\n';
     return kOk;
 }
 
-int RunPreview(const Command& command, const std::vector<std::string>& args, std::ostream& out,
-               std::ostream& err) {
-    Options options;
-    ImageOptions image;
-    AddImageOptions(options, image);
-    std::vector<std::string> files;
-    if (int stop = ParseOrStop(command, options, args, 1, 1, files, out, err); stop >= 0) {
-        return stop;
-    }
-    StderrMessages messages(err);
+int RunPreview(const Call& call) {
+    StderrMessages messages(call.err);
     FileFault fault;
-    const std::string shown = Preview(files[0], image, &messages, &fault);
+    const std::string shown =
+        Preview(call.values.positional[0], ImageOf(call.values), &messages, &fault);
     // The line is printed even when empty: scripts read it.
-    out << shown << '\n';
+    call.out << shown << '\n';
     if (!shown.empty()) return kOk;
     if (fault) {
-        err << "zelmar preview: " << Describe(fault) << '\n';
+        call.err << "zelmar preview: " << Describe(fault) << '\n';
     } else {
-        err << "zelmar preview: mode 2 shows a rotation file: --rotation must be 0 to 3\n";
+        call.err << "zelmar preview: mode 2 shows a rotation file: --rotation must be 0 to 3\n";
     }
     return kFailed;
 }
@@ -145,53 +191,47 @@ bool ReadPng(const std::string& path, RgbaPicture& picture, std::ostream& err) {
     return false;
 }
 
-int RunImport(const Command& command, const std::vector<std::string>& args, std::ostream& out,
-              std::ostream& err) {
-    Options options;
-    bool fit = false, widthGiven = false;
-    int32_t width = kPaperWidth;
-    options.AddFlag("fit", &fit);
-    options.AddInt32("width", &width, &widthGiven);
-    std::vector<std::string> files;
-    if (int stop = ParseOrStop(command, options, args, 2, 2, files, out, err); stop >= 0) {
-        return stop;
-    }
-    if (width < 1 || width > kMaxSourceWidth) {
-        return UsageError(command, "--width must be 1 to " + std::to_string(kMaxSourceWidth), err);
-    }
-    const std::string& source = files[0];
-    const std::string& target = files[1];
-    if (files::SameFile(source, target)) {
-        return UsageError(command, "OUT.bmp names the picture itself", err);
-    }
+int RunImport(const Call& call) {
+    const std::string& source = call.values.positional[0];
+    const std::string& target = call.values.positional[1];
+    if (files::SameFile(source, target)) return call.Refuse("OUT.bmp names the picture itself");
     RgbaPicture picture;
-    if (!ReadPng(source, picture, err)) return kFailed;
+    if (!ReadPng(source, picture, call.err)) return kFailed;
     PictureSize size{picture.width, picture.height};
-    if (fit || widthGiven) {
-        size = FittedSize(size, width);
+    if (call.values.Given("fit") || call.values.Given("width")) {
+        size = FittedSize(size, call.values.Int32("width"));
     } else if (size.width > kMaxSourceWidth || size.height > kMaxSourceHeight) {
-        err << "zelmar import: " << source << ": the picture is " << size.width << " x "
-            << size.height << " pixels, larger than the printable " << kMaxSourceWidth << " x "
-            << kMaxSourceHeight << "; --fit scales it down to " << kPaperWidth
-            << " dots across, --width N to N\n";
+        call.err << "zelmar import: " << source << ": the picture is " << size.width << " x "
+                 << size.height << " pixels, larger than the printable " << kMaxSourceWidth << " x "
+                 << kMaxSourceHeight << "; --fit scales it down to " << kPaperWidth
+                 << " dots across, --width N to N\n";
         return kFailed;
     }
     if (const files::FileError e = files::Replace(target, ImportedBmp(picture, size))) {
-        err << "zelmar import: " << target << ": cannot be written: " << files::Describe(e) << '\n';
+        call.err << "zelmar import: " << target << ": cannot be written: " << files::Describe(e)
+                 << '\n';
         return kFailed;
     }
-    out << target << ": " << size.width << " x " << size.height << " pixels, 24 bits\n";
+    call.out << target << ": " << size.width << " x " << size.height << " pixels, 24 bits\n";
     return kOk;
 }
 
 // Shows Progress as one line that rewrites itself.
 class ProgressLine {
   public:
-    ProgressLine(std::ostream& err, std::size_t images) : err_(err), images_(images) {}
+    ProgressLine(std::ostream& err, const std::string& list)
+        : err_(err), images_(SplitImageList(list).size()) {}
     ~ProgressLine() {
         if (shown_) err_ << '\n';
     }
-    void operator()(int32_t data) {
+    // What the job calls back: nothing when stderr is not a terminal.
+    ProgressFn Callback() {
+        if (!StderrIsTerminal()) return {};
+        return [this](int32_t data) { Show(data); };
+    }
+
+  private:
+    void Show(int32_t data) {
         shown_ = true;
         if (data == 0) {
             err_ << "\rband form written";
@@ -201,304 +241,191 @@ class ProgressLine {
         err_.flush();
     }
 
-  private:
     std::ostream& err_;
     std::size_t images_;
     bool shown_ = false;
 };
 
-int RunFileUpload(const Command& command, const std::vector<std::string>& args, std::ostream& out,
-                  std::ostream& err) {
-    Options options;
-    ImageOptions image;
-    AddImageOptions(options, image);
-    std::string list;
-    bool listGiven = false;
-    int32_t nvSelect = 0;
-    int16_t selectType = 0, selectMargin = 0;
-    options.AddText("list", &list, &listGiven);
-    options.AddInt32("nv-select", &nvSelect);
-    options.AddInt16("select-type", &selectType);
-    options.AddInt16("select-margin", &selectMargin);
-    std::vector<std::string> positional;
-    if (int stop = ParseOrStop(command, options, args, 1, SIZE_MAX, positional, out, err);
-        stop >= 0) {
-        return stop;
-    }
-    if (listGiven && positional.size() > 1) {
-        return UsageError(command, "give the images either with --list or as arguments", err);
-    }
-    for (std::size_t i = 1; i < positional.size(); ++i)
-        list += positional[i] + "|";
-
+int RunFileUpload(const Call& call) {
+    const std::optional<std::string> list = ImageList(call.values, 1);
+    if (!list) return call.Refuse(kListOrArguments);
+    const UploadOptions upload = UploadOf(call.values);
     FileFault fault;
     int32_t status = kFileUploadDone;
     {
-        ProgressLine line(err, SplitImageList(list).size());
-        ProgressFn progress;
-        if (StderrIsTerminal()) progress = [&line](int32_t data) { line(data); };
-        status = FileUpload(positional[0], list, nvSelect, image, selectType, selectMargin,
-                            progress, &fault);
+        ProgressLine line(call.err, *list);
+        status = FileUpload(call.values.positional[0], *list, call.values.Int32("nv-select"),
+                            upload.image, upload.selectType, upload.selectMargin, line.Callback(),
+                            &fault);
     }
-    out << status << '\n';
+    call.out << status << '\n';
     if (status == kFileUploadDone) return kOk;
-    err << "zelmar file-upload: ";
+    call.err << "zelmar file-upload: ";
     if (fault) {
-        err << Describe(fault) << '\n';
+        call.err << Describe(fault) << '\n';
     } else if (status == kFileUploadNoImage) {
-        err << "no image: each name of the list must be followed by \"|\"\n";
+        call.err << "no image: each name of the list must be followed by \"|\"\n";
     } else {
-        err << "the definitions turn their images: --rotation must be 0 to 3\n";
+        call.err << "the definitions turn their images: --rotation must be 0 to 3\n";
     }
     return kFailed;
 }
 
-int RunFileLoad(const Command& command, const std::vector<std::string>& args, std::ostream& out,
-                std::ostream& err) {
-    Options options;
-    std::vector<std::string> files;
-    if (int stop = ParseOrStop(command, options, args, 1, 1, files, out, err); stop >= 0) {
-        return stop;
-    }
-    StderrMessages messages(err);
-    out << FileLoad(files[0], messages) << '\n';
+int RunFileLoad(const Call& call) {
+    StderrMessages messages(call.err);
+    call.out << FileLoad(call.values.positional[0], messages) << '\n';
     return kOk;
 }
 
 // The driver methods' context on this platform; false, with the reason said,
 // where there is no print spooler.
-bool DriverLinkHere(const Command& command, std::ostream& err) {
+bool DriverLinkHere(const Call& call) {
     if (links::SystemSpooler()) return true;
-    err << "zelmar " << command.name
-        << ": the printer-driver link needs Windows: printer queues and their drivers are "
-           "Windows's\n";
+    call.err << "zelmar " << call.command.name
+             << ": the printer-driver link needs Windows: printer queues and their drivers are "
+                "Windows's\n";
     return false;
 }
 
-int RunDriverUpload(const Command& command, const std::vector<std::string>& args, std::ostream& out,
-                    std::ostream& err) {
-    Options options;
-    ImageOptions image;
-    AddImageOptions(options, image);
-    std::string printer, top, bottom;
-    bool topGiven = false, bottomGiven = false;
-    options.AddText("printer", &printer);
-    options.AddText("top", &top, &topGiven);
-    options.AddText("bottom", &bottom, &bottomGiven);
-    std::vector<std::string> none;
-    if (int stop = ParseOrStop(command, options, args, 0, 0, none, out, err); stop >= 0) {
-        return stop;
-    }
-    if (printer.empty()) return UsageError(command, "--printer NAME is needed", err);
-    if (!topGiven && !bottomGiven) {
-        return UsageError(command, "give --top FILE, --bottom FILE or both", err);
-    }
-    if (!DriverLinkHere(command, err)) return kFailed;
+int RunDriverUpload(const Call& call) {
+    const bool top = call.values.Given("top"), bottom = call.values.Given("bottom");
+    if (!top && !bottom) return call.Refuse("give --top FILE, --bottom FILE or both");
+    if (!DriverLinkHere(call)) return kFailed;
     // Top Logo first, as the definition numbers the images.
-    const std::string list = (topGiven ? top + "|" : "") + (bottomGiven ? bottom + "|" : "");
-    ProgressLine line(err, SplitImageList(list).size());
-    ProgressFn progress;
-    if (StderrIsTerminal()) progress = [&line](int32_t data) { line(data); };
-    StderrMessages messages(err);
-    const int32_t status =
-        PrintDriverUpload(HostDeviceContext(messages), printer, list, topGiven ? 1 : 0,
-                          bottomGiven ? 1 : 0, image, progress);
-    out << status << '\n';
-    return status == 0 ? kOk : kFailed;
+    const std::string list = (top ? call.values.Text("top") + "|" : "") +
+                             (bottom ? call.values.Text("bottom") + "|" : "");
+    ProgressLine line(call.err, list);
+    StderrMessages messages(call.err);
+    return call.Report(PrintDriverUpload(HostDeviceContext(messages), call.values.Text("printer"),
+                                         list, top ? 1 : 0, bottom ? 1 : 0, ImageOf(call.values),
+                                         line.Callback()));
 }
 
-int RunErase(const Command& command, const std::vector<std::string>& args, std::ostream& out,
-             std::ostream& err) {
-    Options options;
-    std::string printer;
-    bool printAll = false;
-    options.AddText("printer", &printer);
-    options.AddFlag("print-all", &printAll);
-    std::vector<std::string> none;
-    if (int stop = ParseOrStop(command, options, args, 0, 0, none, out, err); stop >= 0) {
-        return stop;
-    }
-    if (printer.empty()) return UsageError(command, "--printer NAME is needed", err);
-    if (!DriverLinkHere(command, err)) return kFailed;
-    StderrMessages messages(err);
-    const int32_t status =
-        EraserAll(HostDeviceContext(messages), printer, printAll ? 0 : 1, nullptr);
-    out << status << '\n';
-    return status == 0 ? kOk : kFailed;
-}
-
-// Where a direct job goes: --port NAME (with the serial codes) or --tcp ADDR:PORT.
-struct LinkOptions {
-    std::string port, tcp;
-    bool portGiven = false, tcpGiven = false;
-    int32_t printer = 0;
-    int32_t baud = 6, parity = 0;
-};
-
-void AddLinkOptions(Options& options, LinkOptions& link) {
-    options.AddText("port", &link.port, &link.portGiven);
-    options.AddText("tcp", &link.tcp, &link.tcpGiven);
-    options.AddInt32("printer", &link.printer);
-    options.AddInt32("baud", &link.baud);
-    options.AddInt32("parity", &link.parity);
+int RunErase(const Call& call) {
+    if (!DriverLinkHere(call)) return kFailed;
+    StderrMessages messages(call.err);
+    return call.Report(EraserAll(HostDeviceContext(messages), call.values.Text("printer"),
+                                 call.values.Given("print-all") ? 0 : 1, nullptr));
 }
 
 // The usage problem of the link options, if any.
-std::string LinkProblem(const LinkOptions& link) {
-    if (link.portGiven == link.tcpGiven) return "give either --port NAME or --tcp ADDRESS:PORT";
-    if (link.tcpGiven && link.tcp.rfind(':') == std::string::npos) {
-        return "--tcp: '" + link.tcp + "' is not ADDRESS:PORT";
+std::string LinkProblem(const Values& values) {
+    if (values.Given("port") == values.Given("tcp")) {
+        return "give either --port NAME or --tcp ADDRESS:PORT";
+    }
+    const std::string& tcp = values.Text("tcp");
+    if (values.Given("tcp") && tcp.rfind(':') == std::string::npos) {
+        return "--tcp: '" + tcp + "' is not ADDRESS:PORT";
     }
     return {};
-}
-
-// Parses a direct job's arguments: -1 to go on, else the exit code.
-int ParseLinkJob(const Command& command, Options& options, const LinkOptions& link,
-                 const std::vector<std::string>& args, std::size_t maxPositional,
-                 std::vector<std::string>& positional, std::ostream& out, std::ostream& err) {
-    if (int stop = ParseOrStop(command, options, args, 0, maxPositional, positional, out, err);
-        stop >= 0) {
-        return stop;
-    }
-    if (const std::string problem = LinkProblem(link); !problem.empty()) {
-        return UsageError(command, problem, err);
-    }
-    return -1;
 }
 
 // What a --port names that a job must not write into, in place, as the link
 // would: one of the job's images or working files, or any other existing
 // regular file. Empty for a device, a FIFO, and for a name that no file has.
-std::string PortClash(const LinkOptions& link, const std::vector<std::string>& images) {
-    if (!link.portGiven || links::ChooseLink(link.port) == links::LinkKind::kUsb) return {};
-    const std::string path = links::PortPath(link.port);
+std::string PortClash(const std::string& port, const std::vector<std::string>& images) {
+    if (links::ChooseLink(port) == links::LinkKind::kUsb) return {};
+    const std::string path = links::PortPath(port);
     if (std::string clash = OutputClash(path, images); !clash.empty()) return clash;
     Bytes none;
     std::uint64_t size = 0;
     return files::ReadPrefix(path, 0, none, size) ? std::string() : "an existing regular file";
 }
 
-// Runs the job on the link the options name, prints its status and gives the
-// exit code: 0 only for status 0. `images` are the job's pictures.
+// Runs the job on the link the options name and reports its status. `images`
+// are the job's pictures. Each job gets the context and the printer model.
 template <typename PortJob, typename TcpJob>
-int RunOnLink(const Command& command, const LinkOptions& link,
-              const std::vector<std::string>& images, std::ostream& out, std::ostream& err,
-              PortJob&& onPort, TcpJob&& onTcp) {
-    if (const std::string clash = PortClash(link, images); !clash.empty()) {
-        return UsageError(
-            command,
-            "--port " + link.port + " names " + clash + ", not a port: the job would write into it",
-            err);
+int RunOnLink(const Call& call, const std::vector<std::string>& images, PortJob&& onPort,
+              TcpJob&& onTcp) {
+    const Values& values = call.values;
+    if (const std::string problem = LinkProblem(values); !problem.empty()) {
+        return call.Refuse(problem);
     }
-    StderrMessages messages(err);
+    const std::string& port = values.Text("port");
+    if (const std::string clash = values.Given("port") ? PortClash(port, images) : "";
+        !clash.empty()) {
+        return call.Refuse("--port " + port + " names " + clash +
+                           ", not a port: the job would write into it");
+    }
+    StderrMessages messages(call.err);
     const DeviceContext context = HostDeviceContext(messages);
-    int32_t status;
-    if (link.tcpGiven) {
-        const std::size_t colon = link.tcp.rfind(':');
-        status = onTcp(context, TcpTarget{link.tcp.substr(0, colon), link.tcp.substr(colon + 1)});
-    } else {
-        status = onPort(context, PortTarget{link.port, {link.baud, link.parity}});
+    const int32_t printer = values.Int32("printer");
+    if (values.Given("tcp")) {
+        const std::string& tcp = values.Text("tcp");
+        const std::size_t colon = tcp.rfind(':');
+        return call.Report(
+            onTcp(context, printer, TcpTarget{tcp.substr(0, colon), tcp.substr(colon + 1)}));
     }
-    out << status << '\n';
-    return status == 0 ? kOk : kFailed;
+    return call.Report(
+        onPort(context, printer, PortTarget{port, {values.Int32("baud"), values.Int32("parity")}}));
 }
 
-int RunUpload(const Command& command, const std::vector<std::string>& args, std::ostream& out,
-              std::ostream& err) {
-    Options options;
-    LinkOptions link;
-    AddLinkOptions(options, link);
-    UploadOptions upload;
-    AddImageOptions(options, upload.image);
-    options.AddInt16("select-type", &upload.selectType);
-    options.AddInt16("select-margin", &upload.selectMargin);
-    std::string list;
-    bool listGiven = false;
-    options.AddText("list", &list, &listGiven);
-    std::vector<std::string> images;
-    if (int stop = ParseLinkJob(command, options, link, args, SIZE_MAX, images, out, err);
-        stop >= 0) {
-        return stop;
-    }
-    if (listGiven && !images.empty()) {
-        return UsageError(command, "give the images either with --list or as arguments", err);
-    }
-    for (const std::string& image : images)
-        list += image + "|";
-    ProgressLine line(err, SplitImageList(list).size());
-    ProgressFn progress;
-    if (StderrIsTerminal()) progress = [&line](int32_t data) { line(data); };
+int RunUpload(const Call& call) {
+    const std::optional<std::string> list = ImageList(call.values, 0);
+    if (!list) return call.Refuse(kListOrArguments);
+    const UploadOptions upload = UploadOf(call.values);
+    ProgressLine line(call.err, *list);
+    const ProgressFn progress = line.Callback();
     return RunOnLink(
-        command, link, SplitImageList(list), out, err,
-        [&](const DeviceContext& context, const PortTarget& target) {
-            return Upload(context, link.printer, target, list, upload, progress);
+        call, SplitImageList(*list),
+        [&](const DeviceContext& context, int32_t printer, const PortTarget& target) {
+            return Upload(context, printer, target, *list, upload, progress);
         },
-        [&](const DeviceContext& context, const TcpTarget& target) {
-            return UploadTCPIP(context, link.printer, target, list, upload, progress);
+        [&](const DeviceContext& context, int32_t printer, const TcpTarget& target) {
+            return UploadTCPIP(context, printer, target, *list, upload, progress);
         });
 }
 
-int RunPrint(const Command& command, const std::vector<std::string>& args, std::ostream& out,
-             std::ostream& err) {
-    Options options;
-    LinkOptions link;
-    AddLinkOptions(options, link);
-    std::vector<std::string> none;
-    if (int stop = ParseLinkJob(command, options, link, args, 0, none, out, err); stop >= 0) {
-        return stop;
-    }
+int RunPrint(const Call& call) {
     return RunOnLink(
-        command, link, {}, out, err,
-        [&](const DeviceContext& context, const PortTarget& target) {
-            return Print(context, link.printer, target, nullptr);
+        call, {},
+        [](const DeviceContext& context, int32_t printer, const PortTarget& target) {
+            return Print(context, printer, target, nullptr);
         },
-        [&](const DeviceContext& context, const TcpTarget& target) {
-            return PrintTCPIP(context, link.printer, target, nullptr);
+        [](const DeviceContext& context, int32_t printer, const TcpTarget& target) {
+            return PrintTCPIP(context, printer, target, nullptr);
         });
 }
 
-int RunSaveOptions(const Command& command, const std::vector<std::string>& args, std::ostream& out,
-                   std::ostream& err) {
-    Options options;
-    LinkOptions link;
-    AddLinkOptions(options, link);
+int RunSaveOptions(const Call& call) {
     LogoSwitches switches;
-    options.AddInt16("top", &switches.topLogo);
-    options.AddInt16("bottom", &switches.bottomLogo);
-    options.AddInt16("watermark", &switches.waterMark);
-    options.AddInt16("margin", &switches.marginMessage);
-    std::vector<std::string> none;
-    if (int stop = ParseLinkJob(command, options, link, args, 0, none, out, err); stop >= 0) {
-        return stop;
-    }
+    switches.topLogo = call.values.Int16("top");
+    switches.bottomLogo = call.values.Int16("bottom");
+    switches.waterMark = call.values.Int16("watermark");
+    switches.marginMessage = call.values.Int16("margin");
     return RunOnLink(
-        command, link, {}, out, err,
-        [&](const DeviceContext& context, const PortTarget& target) {
-            return PrinterSave(context, link.printer, target, switches, nullptr);
+        call, {},
+        [&](const DeviceContext& context, int32_t printer, const PortTarget& target) {
+            return PrinterSave(context, printer, target, switches, nullptr);
         },
-        [&](const DeviceContext& context, const TcpTarget& target) {
-            return PrinterSaveTCPIP(context, link.printer, target, switches, nullptr);
+        [&](const DeviceContext& context, int32_t printer, const TcpTarget& target) {
+            return PrinterSaveTCPIP(context, printer, target, switches, nullptr);
         });
 }
+
+constexpr std::size_t kAny = SIZE_MAX;
 
 const Command kCommands[] = {
-    {"info", "print a BMP file's bits per pixel, height and width",
+    {"info",
+     "print a BMP file's bits per pixel, height and width",
      " FILE\n"
      "Prints bits=<n> height=<h> width=<w>. Exits 1 when FILE is not a readable BMP.\n",
+     {1, 1},
+     {},
      RunInfo},
-    {"preview", "prepare a logo as the preview shows it; print the picture's path",
+    {"preview",
+     "prepare a logo as the preview shows it; print the picture's path",
      " FILE [--mode M] [--brightness B] [--rotation R]\n"
      "Converts FILE as an upload would and writes the working files into the\n"
      "current directory: Temp.bmp, the rotation file and, in mode 2, the colour\n"
      "file chosen by the brightness (12 red, 13 green, 14 blue).\n"
      "Prints the path of the picture to show; when there is none, an empty line,\n"
-     "and the reason on stderr (exit code 1).\n"
-     "  --mode M        0 None (default), 1 Error Diffusion, 2 Error Diffusion with\n"
-     "                  colour files, showing the rotation file\n"
-     "  --brightness B  0 ... 10, 5 neutral (default), larger prints darker\n"
-     "  --rotation R    0 none (default), 1 right, 2 upside down, 3 left\n",
+     "and the reason on stderr (exit code 1).\n",
+     {1, 1},
+     kImageOptions,
      RunPreview},
-    {"file-upload", "write the printer command stream for a list of logos into a file",
+    {"file-upload",
+     "write the printer command stream for a list of logos into a file",
      " OUT [IMAGE ...] [--list \"a.bmp|b.bmp|\"] [--nv-select N] [--mode M]\n"
      "       [--brightness B] [--rotation R] [--select-type T] [--select-margin S]\n"
      "Writes into OUT the NV image definitions of the images (--nv-select 0, the\n"
@@ -508,30 +435,39 @@ const Command kCommands[] = {
      "does not load or the rotation is not 0 to 3. OUT is replaced only by a\n"
      "complete stream.\n"
      "Each definition also leaves Raster.bmp, its packed dots, in the current directory.\n"
-     "  --list L          the image list exactly as the control takes it: each name\n"
-     "                    followed by \"|\"; without it the IMAGE arguments make the list\n"
-     "  --select-type T   0 Top Logo (default), 1 Bottom Logo, 2 WaterMark,\n"
-     "                    3 Margin Message, other values no role header\n"
-     "  --select-margin S the Margin Message's position (0 default)\n"
-     "  --mode, --brightness, --rotation  as for 'zelmar preview'\n"
      "Exits 0 only for status 0; otherwise says why on stderr.\n",
+     {1, kAny},
+     Join({kListOptions,
+           {Int32("nv-select", "N", 0,
+                  "0 the NV image definitions (default), another value the band\n"
+                  "form of the first image")},
+           kImageOptions}),
      RunFileUpload},
-    {"import", "turn a PNG picture into a 24-bit BMP logo, laid on white paper",
+    {"import",
+     "turn a PNG picture into a 24-bit BMP logo, laid on white paper",
      " PICTURE.png OUT.bmp [--fit] [--width N]\n"
      "Reads a PNG file of any colour type and bit depth, lays its transparent parts\n"
      "on white paper, and writes OUT.bmp, a 24-bit BMP file that every other command\n"
      "and the application take. A picture larger than the printable 616 x 648\n"
      "pixels is refused, unless it is to be fitted.\n"
-     "  --fit      scale the picture down, its aspect ratio kept, to at most 576 dots\n"
-     "             across (the usual 80 mm paper) and 648 high; never enlarges it\n"
-     "  --width N  fit to at most N dots across instead (1 ... 616); implies --fit\n"
      "Prints OUT.bmp and its size. Reading PNG files needs the native (Linux) build.\n",
+     {2, 2},
+     {Flag("fit",
+           "scale the picture down, its aspect ratio kept, to at most 576 dots\n"
+           "across (the usual 80 mm paper) and 648 high; never enlarges it"),
+      Int32("width", "N", kPaperWidth,
+            "fit to at most N dots across instead (1 ... 616); implies --fit")
+          .Within(1, kMaxSourceWidth)},
      RunImport},
-    {"file-load", "show a file name and write an empty Raster.bmp",
+    {"file-load",
+     "show a file name and write an empty Raster.bmp",
      " FILE\n"
      "Shows FILE (on stderr), writes an empty Raster.bmp and prints the status 0.\n",
+     {1, 1},
+     {},
      RunFileLoad},
-    {"driver-upload", "write logos into the printer through its installed driver (Windows)",
+    {"driver-upload",
+     "write logos into the printer through its installed driver (Windows)",
      " --printer NAME [--top FILE] [--bottom FILE] [--mode M] [--brightness B]\n"
      "       [--rotation R]\n"
      "Writes TempImage.out (the Top Logo, then the Bottom Logo, as NV images 1 and 2),\n"
@@ -541,18 +477,24 @@ const Command kCommands[] = {
      "after the job went out), -4 nothing sent (an image does not load, a job file\n"
      "cannot be written, the spooler refused the document) or the settings could not\n"
      "be written, -5 no installed printer's name begins with NAME.\n"
-     "  --top FILE, --bottom FILE  the logos; at least one\n"
-     "  --mode, --brightness, --rotation  as for 'zelmar preview'\n"
      "Exits 0 only for status 0.\n",
+     {0, 0},
+     Join({{kQueue, Text("top", "FILE", "the Top Logo"),
+            Text("bottom", "FILE", "the Bottom Logo; at least one of the two")},
+           kImageOptions}),
      RunDriverUpload},
-    {"erase", "erase every NV image, or print them all, through the printer's driver (Windows)",
+    {"erase",
+     "erase every NV image, or print them all, through the printer's driver (Windows)",
      " --printer NAME [--print-all]\n"
      "Sends TempErase.out (erase every NV image) and switches both logos off in the\n"
      "driver's settings; with --print-all sends TempPrint.out instead (print NV\n"
      "images 1 to 255) and leaves the settings. Prints the status, as\n"
      "'zelmar driver-upload' does. Exits 0 only for status 0.\n",
+     {0, 0},
+     {kQueue, Flag("print-all", "print every NV image instead of erasing them")},
      RunErase},
-    {"upload", "write logos into the printer over a port or TCP/IP",
+    {"upload",
+     "write logos into the printer over a port or TCP/IP",
      " (--port NAME | --tcp ADDRESS:PORT) [--printer N] [--baud CODE] [--parity CODE]\n"
      "       [IMAGE ...] [--list L] [--mode M] [--brightness B] [--rotation R]\n"
      "       [--select-type T] [--select-margin S]\n"
@@ -563,22 +505,48 @@ const Command kCommands[] = {
      "link cannot be opened, -2 the serial port refused its settings, -3 the printer\n"
      "is not ready, -4 a write failed or an image cannot be used (nothing of the\n"
      "images sent).\n"
-     "  --list, --mode, --brightness, --rotation  as for 'zelmar file-upload'\n",
-     RunUpload, true},
-    {"print", "print what the printer stores: the cut, or its sample print",
+     "Exits 0 only for status 0.\n",
+     {0, kAny},
+     Join({kLinkOptions, kListOptions, kImageOptions}),
+     RunUpload},
+    {"print",
+     "print what the printer stores: the cut, or its sample print",
      " (--port NAME | --tcp ADDRESS:PORT) [--printer N] [--baud CODE] [--parity CODE]\n"
      "Models 0 and 3 get the cut (CR LF, ESC i), other models the sample print of\n"
-     "the stored images. Prints the status, as 'zelmar upload' does.\n",
-     RunPrint, true},
-    {"save-options", "store the logo switches in the printer",
+     "the stored images. Prints the status, as 'zelmar upload' does.\n"
+     "Exits 0 only for status 0.\n",
+     {0, 0},
+     kLinkOptions,
+     RunPrint},
+    {"save-options",
+     "store the logo switches in the printer",
      " (--port NAME | --tcp ADDRESS:PORT) [--printer N] [--baud CODE] [--parity CODE]\n"
      "       [--top N] [--bottom N] [--watermark N] [--margin N]\n"
      "Sends the options command with the four switches (0 off, 1 on; 0 when not\n"
      "given) to printers of models 0 and 3; other models are sent nothing. Prints\n"
      "the status, as 'zelmar upload' does.\n"
      "Exits 0 only for status 0.\n",
+     {0, 0},
+     Join({kLinkOptions,
+           {Int16("top", "N", LogoSwitches{}.topLogo, "the Top Logo's switch"),
+            Int16("bottom", "N", LogoSwitches{}.bottomLogo, "the Bottom Logo's switch"),
+            Int16("watermark", "N", LogoSwitches{}.waterMark, "the WaterMark's switch"),
+            Int16("margin", "N", LogoSwitches{}.marginMessage, "the Margin Message's switch")}}),
      RunSaveOptions},
 };
+
+// Reads the command's options, then runs it, answers --help or refuses the line.
+int RunCommand(const Command& command, const std::vector<std::string>& args, std::ostream& out,
+               std::ostream& err) {
+    const Reading reading = Read(command.options, command.arguments, args);
+    if (!reading.error.empty()) return UsageError(command, reading.error, err);
+    if (reading.help) {
+        out << "usage: zelmar " << command.name << command.usage;
+        WriteHelp(command.options, out);
+        return kOk;
+    }
+    return command.run(Call{command, reading.values, out, err});
+}
 
 void PrintOverview(std::ostream& out) {
     out << "usage: zelmar <command> [arguments]\n\ncommands:\n";
@@ -600,7 +568,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     }
     for (const Command& command : kCommands) {
         if (args[0] == command.name) {
-            return command.run(command, {args.begin() + 1, args.end()}, out, err);
+            return RunCommand(command, {args.begin() + 1, args.end()}, out, err);
         }
     }
     err << "zelmar: unknown command '" << args[0] << "'\n";

@@ -11,6 +11,7 @@
 
 #include "app_fixture.h"
 #include "settings.h"
+#include "win32/handle_owners.h"
 
 namespace orvenna::test {
 namespace {
@@ -119,6 +120,35 @@ TEST_F(OrvennaTest, TheSessionsEndSavesTheSettingsAndLists) {
     EXPECT_EQ(ReadFile(Path("TopLogo.ini")), list);
     EXPECT_NE(ReadFile(Path("Orvenna.ini")).find("HandShake=0"), std::string::npos);
     CloseAndWait(window);
+}
+
+// Another program has the list open while Orvenna starts: the user is told,
+// and the list is not written over at closing.
+TEST_F(OrvennaTest, AListHeldAtStartUpIsNamedAndKept) {
+    Queues({"NX-A60"});
+    const std::string path = Path("TopLogo.ini");
+    const std::string list =
+        "[LOGO]\r\nLogofile1=" + Picture("top.bmp", 16, 8) + "|top.bmp|16|8|16\r\n";
+    WriteFile(path, list);
+    std::wstring text;
+    {
+        const zelmar::win32::UniqueFile held(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                                         0, nullptr, OPEN_EXISTING,
+                                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(held);
+        Start();
+        text = Answer(IDOK);
+    }
+    EXPECT_EQ(text.rfind(L"Top Logo (", 0), 0u) << std::string(text.begin(), text.end());
+    EXPECT_NE(text.find(L"TopLogo.ini): the file could not be read; another program may be using "
+                        L"it, or it is too large.\r\n\r\nThese files are left as they are."),
+              std::wstring::npos);
+    const HWND window = Main();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(app_->ListRows(Item(window, IDC_TOP_LIST)).empty());
+    CloseAndWait(window);
+    EXPECT_EQ(ReadFile(path), list);
+    EXPECT_FALSE(zelmar::test::FileExists(path + ".bak"));
 }
 
 TEST_F(OrvennaTest, NoMatchingDriverLeavesTheBareStateAndItsFilesAlone) {

@@ -4,12 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "bmp_builder.h"
 #include "platform.h"
 #include "profile.h"
 #include "profile_cases.h"
+#include "win32/handle_owners.h"
 #include "work_dir.h"
 
 namespace orvenna::test {
@@ -39,6 +41,23 @@ TEST_F(PlatformTest, ProfileReadsAgreeWithWindows) {
     }
 }
 
+// The same files as Notepad writes them in "Unicode" and "UTF-8".
+TEST_F(PlatformTest, UnicodeProfileReadsAgreeWithWindows) {
+    for (const ReadCase& c : ReadCases()) {
+        const bool ascii = std::all_of(c.text.begin(), c.text.end(), [](char ch) {
+            return static_cast<unsigned char>(ch) < 0x80;
+        });
+        if (!ascii) continue;
+        for (const std::string& bytes : {"\xFF\xFE" + Utf16Le(c.text), "\xEF\xBB\xBF" + c.text}) {
+            const std::optional<ProfileBytes> decoded = DecodeProfile(bytes);
+            ASSERT_TRUE(decoded) << c.name;
+            EXPECT_EQ(ReadIniValue(ProfileText(decoded->text), c.key),
+                      WindowsRead(Store("read.ini", bytes), c.section, c.key))
+                << c.name << (bytes[0] == '\xFF' ? " UTF-16" : " UTF-8");
+        }
+    }
+}
+
 TEST_F(PlatformTest, ProfileWritesAgreeWithWindows) {
     for (const WriteCase& c : WriteCases()) {
         ProfileText ours(c.text);
@@ -64,7 +83,7 @@ TEST_F(PlatformTest, ReplaceWritesANewFileInThePlaceOfTheOld) {
     const std::string path = Path("TopLogo.ini");
     ASSERT_TRUE(files.Replace(path, "[LOGO]\r\n"));
     ASSERT_TRUE(files.Replace(path, "[LOGO]\r\nLogofile1=a\r\n"));
-    EXPECT_EQ(files.Read(path), "[LOGO]\r\nLogofile1=a\r\n");
+    EXPECT_EQ(files.Read(path, kProfileFileLimit), "[LOGO]\r\nLogofile1=a\r\n");
     EXPECT_FALSE(zelmar::test::FileExists(path + ".new"));
 
     // A folder where the file should be: nothing is written, nothing left.
@@ -73,11 +92,29 @@ TEST_F(PlatformTest, ReplaceWritesANewFileInThePlaceOfTheOld) {
     EXPECT_FALSE(files.Replace(folder, "[LOGO]\r\n"));
     EXPECT_FALSE(files.IsPresentFile(folder));
     EXPECT_FALSE(zelmar::test::FileExists(folder + ".new"));
-    EXPECT_FALSE(files.Read(Path("missing.ini")));
+    EXPECT_FALSE(files.Read(Path("missing.ini"), kProfileFileLimit));
 
     EXPECT_TRUE(files.Remove(path));
     EXPECT_FALSE(files.IsPresentFile(path));
     EXPECT_TRUE(files.Remove(path)) << "nothing to delete";
+}
+
+// A list another program holds, or one too large, is no list: nothing, not
+// an empty text, while the file is there.
+TEST_F(PlatformTest, ReadIsWholeOrNothing) {
+    Win32Files files;
+    const std::string path = Store("TopLogo.ini", "[LOGO]\r\nLogofile1=a\r\n");
+    EXPECT_FALSE(files.Read(path, 20)) << "one byte over the limit";
+    EXPECT_EQ(files.Read(path, 21), "[LOGO]\r\nLogofile1=a\r\n");
+    {
+        const zelmar::win32::UniqueFile held(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                                         0, nullptr, OPEN_EXISTING,
+                                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(held);
+        EXPECT_FALSE(files.Read(path, kProfileFileLimit));
+        EXPECT_TRUE(files.IsPresentFile(path));
+    }
+    EXPECT_TRUE(files.Read(path, kProfileFileLimit));
 }
 
 TEST_F(PlatformTest, HiddenAndSystemFilesArePresent) {

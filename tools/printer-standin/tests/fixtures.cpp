@@ -21,6 +21,16 @@ Bytes Definition(const std::vector<std::string>& images) {
     return sink.bytes;
 }
 
+Picture Drawn(int width, int height, const Dots& dot) {
+    Picture picture(width, height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (dot(x, y)) picture.SetDot(x, y);
+        }
+    }
+    return picture;
+}
+
 ::testing::AssertionResult SameDots(const Picture& picture, int width, int height,
                                     const Dots& dot) {
     if (picture.Width() != width || picture.Height() != height) {

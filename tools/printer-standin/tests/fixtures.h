@@ -24,6 +24,9 @@ Bytes UploadStream(const std::string& list, int nvSelect, int selectType, int se
 // The definition file of NV images 1 ... n for the images ("None" tone, brightness 5).
 Bytes Definition(const std::vector<std::string>& images);
 
+// A width × height picture with a dot where `dot` says.
+Picture Drawn(int width, int height, const Dots& dot);
+
 // `picture` is width × height with a dot exactly where `dot` says.
 ::testing::AssertionResult SameDots(const Picture& picture, int width, int height, const Dots& dot);
 

@@ -19,25 +19,15 @@ namespace fs = std::filesystem;
 using test::operator+;
 namespace commands = zelmar::commands;
 
-Picture Drawn(int width, int height, const test::Dots& dot) {
-    Picture picture(width, height);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            if (dot(x, y)) picture.SetDot(x, y);
-        }
-    }
-    return picture;
-}
-
 // A set with something in every place.
 FlashSet FullSet() {
     FlashSet set;
-    set.roles[0] = Drawn(24, 16, [](int x, int y) { return (x + y) % 3 == 0; });
-    set.roles[3] = Drawn(8, 8, [](int x, int y) { return x == y; });
+    set.roles[0] = test::Drawn(24, 16, [](int x, int y) { return (x + y) % 3 == 0; });
+    set.roles[3] = test::Drawn(8, 8, [](int x, int y) { return x == y; });
     set.margin = 2;
-    set.bandLogo = Drawn(16, 24, [](int x, int) { return x % 2 == 0; });
-    set.images = {Drawn(8, 16, [](int, int y) { return y < 4; }),
-                  Drawn(16, 8, [](int x, int) { return x > 10; })};
+    set.bandLogo = test::Drawn(16, 24, [](int x, int) { return x % 2 == 0; });
+    set.images = {test::Drawn(8, 16, [](int, int y) { return y < 4; }),
+                  test::Drawn(16, 8, [](int x, int) { return x > 10; })};
     set.switches = {1, 0, 1, 255};
     return set;
 }

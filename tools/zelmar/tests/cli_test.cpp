@@ -185,5 +185,13 @@ TEST_F(CliTest, HelpOnEveryCommand) {
     EXPECT_NE(Out().find("preview"), std::string::npos);
 }
 
+TEST_F(CliTest, HelpListsEveryOptionTheCommandTakes) {
+    EXPECT_EQ(Run({"save-options", "--help"}), kOk);
+    for (const char* option : {"--port NAME", "--tcp A:P", "--printer N", "--baud CODE",
+                               "--parity CODE", "--top N", "--watermark N", "--margin N"}) {
+        EXPECT_NE(Out().find(std::string("\n  ") + option + "  "), std::string::npos) << option;
+    }
+}
+
 }  // namespace
 }  // namespace zelmar::cli
