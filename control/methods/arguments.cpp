@@ -1,46 +1,37 @@
 #include "arguments.h"
 
+#include <cstddef>
+
 namespace zelmar {
 
+namespace {
+
+// The meaning of `number` in a table of the meanings of `first`, `first` + 1,
+// ...; `otherwise` for every number outside it.
+template <typename Meaning, std::size_t N>
+Meaning Lookup(int32_t number, int32_t first, const Meaning (&table)[N], Meaning otherwise) {
+    const int64_t at = int64_t{number} - first;
+    return at >= 0 && at < static_cast<int64_t>(N) ? table[at] : otherwise;
+}
+
+}  // namespace
+
 ToneMethod ToneMethodOf(int16_t imageMode) {
-    switch (imageMode) {
-        case 0:
-            return ToneMethod::kNone;
-        case 1:
-            return ToneMethod::kDiffusion;
-        case 2:
-            return ToneMethod::kDiffusionAndColour;
-        default:
-            return ToneMethod::kUnconverted;
-    }
+    static constexpr ToneMethod kModes[] = {ToneMethod::kNone, ToneMethod::kDiffusion,
+                                            ToneMethod::kDiffusionAndColour};
+    return Lookup(imageMode, 0, kModes, ToneMethod::kUnconverted);
 }
 
 ColourFile ColourFileOf(int16_t selector) {
-    switch (selector) {
-        case 12:
-            return ColourFile::kRed;
-        case 13:
-            return ColourFile::kGreen;
-        case 14:
-            return ColourFile::kBlue;
-        default:
-            return ColourFile::kNone;
-    }
+    static constexpr ColourFile kSelectors[] = {ColourFile::kRed, ColourFile::kGreen,
+                                                ColourFile::kBlue};
+    return Lookup(selector, 12, kSelectors, ColourFile::kNone);
 }
 
 Role RoleOf(int16_t selectType) {
-    switch (selectType) {
-        case 0:
-            return Role::kTopLogo;
-        case 1:
-            return Role::kBottomLogo;
-        case 2:
-            return Role::kWaterMark;
-        case 3:
-            return Role::kMarginMessage;
-        default:
-            return Role::kNone;
-    }
+    static constexpr Role kTypes[] = {Role::kTopLogo, Role::kBottomLogo, Role::kWaterMark,
+                                      Role::kMarginMessage};
+    return Lookup(selectType, 0, kTypes, Role::kNone);
 }
 
 PrinterModel PrinterModelOf(int32_t printer) {
