@@ -155,9 +155,9 @@ void MainWindow::Command(int id, int code) {
         case IDC_BOTTOM_REMOVE:
             return presenter_.RemoveFile(Panel::kBottom);
         case IDC_MODE_NONE:
-            return presenter_.ImageModeClicked(0);
+            return presenter_.ImageModeClicked(ToneMethod::kNone);
         case IDC_MODE_DIFFUSION:
-            return presenter_.ImageModeClicked(1);
+            return presenter_.ImageModeClicked(ToneMethod::kErrorDiffusion);
         case IDC_LOGO_UPLOAD:
             return presenter_.LogoUpload();
         case IDC_ERASE_ALL:

@@ -110,7 +110,7 @@ BENCHMARK(StageGrey)->Apply(bench::Fastest)->Unit(benchmark::kMicrosecond);
 // One operation again and again on a record that holds the largest source.
 template <typename Operation>
 void OnLoadedRecord(benchmark::State& state, zelmar::CLogoBitmap& bitmap, Operation operation) {
-    if (bitmap.LoadSource(LargestSource()) != 1) std::abort();
+    if (bitmap.LoadSource(LargestSource()) != zelmar::EngineResult::kDone) std::abort();
     for (auto _ : state)
         benchmark::DoNotOptimize(operation());
     PerPixel(state);
@@ -147,7 +147,9 @@ void StagePack(benchmark::State& state) {
     const std::string turned = zelmar::files::InCurrentDirectory(zelmar::RotationFile(0));
     zelmar::CLogoBitmap b;
     OnLoadedRecord(state, b, [&b, &turned, once = true]() mutable {
-        if (once && (b.ToneNone(5) != 1 || b.TurnAndWrite(0) != 1)) std::abort();
+        if (once && (b.ToneNone(5) != zelmar::EngineResult::kDone ||
+                     b.TurnAndWrite(0) != zelmar::EngineResult::kDone))
+            std::abort();
         once = false;
         return b.PackTurned(turned);
     });

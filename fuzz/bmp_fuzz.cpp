@@ -8,6 +8,7 @@
 #include "engine/image_preparation.h"
 #include "engine/memory_files.h"
 #include "engine/working_files.h"
+#include "methods/arguments.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static zelmar::CLogoBitmap bitmap;
     const auto mode = static_cast<int16_t>(size % 3);
     const auto rotation = static_cast<int16_t>(size % 4);
-    if (zelmar::PrepareImage(bitmap, kSource, {mode, 12, rotation}) ==
+    if (zelmar::PrepareImage(bitmap, kSource, zelmar::PrepareOptionsOf({mode, 12, rotation})) ==
         zelmar::Preparation::kFailed) {
         return 0;
     }

@@ -1,6 +1,6 @@
 // Drives the command builders and every upload form with pictures and
-// arguments drawn from the input: sizes, tone modes, brightness, rotations,
-// roles, image lists with missing or broken files, and a sink that refuses
+// the control's arguments drawn from the input: sizes, tone modes, brightness,
+// rotations, roles, image lists with missing or broken files, and a sink that refuses
 // one write. A complete form must hold exactly the bytes its images announce.
 #include <cstdint>
 #include <string>
@@ -10,6 +10,7 @@
 #include "engine/memory_files.h"
 #include "engine/upload_forms.h"
 #include "engine/working_files.h"
+#include "methods/arguments.h"
 
 namespace {
 
@@ -81,7 +82,7 @@ std::size_t HeaderBytes(int16_t selectType, int16_t selectMargin) {
 
 void Builders(Input& in) {
     const std::int16_t type = in.Short(), margin = in.Short();
-    Require(commands::NvImageHeader(type, margin, in.Short(), in.Short()).size() ==
+    Require(commands::NvImageHeader(RoleOf(type), margin, in.Short(), in.Short()).size() ==
             HeaderBytes(type, margin));
     Require(commands::SizeBytes(in.Short(), in.Short()).size() == 4);
     Require(commands::BandRecordHead(in.Short(), in.Short()).size() == 9);
@@ -130,7 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 0:
             status = CheckImageList(images, rotation);
             if (status == FormStatus::kDone) {
-                status = WriteModelZeroForm(images, options, out, progress);
+                status = WriteModelZeroForm(images, ModelZeroOptionsOf(options), out, progress);
             }
             for (const Picture& p : pictures)
                 expected +=
@@ -150,7 +151,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 2:
             status = CheckImageList(images, rotation);
             if (status == FormStatus::kDone) {
-                status = WriteDefinitionFile(images, options.image, out, progress);
+                status =
+                    WriteDefinitionFile(images, PrepareOptionsOf(options.image), out, progress);
             }
             expected = 5;
             for (const Picture& p : pictures)

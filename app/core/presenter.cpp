@@ -29,9 +29,9 @@ Panel Other(Panel panel) {
     return panel == Panel::kTop ? Panel::kBottom : Panel::kTop;
 }
 
-// The tone methods the preview panel offers: "None" and "Error Diffusion".
-bool PreviewedMode(int mode) {
-    return mode == 0 || mode == 1;
+// The control's ImageMode of a tone method.
+int ImageModeOf(ToneMethod tone) {
+    return tone == ToneMethod::kNone ? 0 : 1;
 }
 
 constexpr int kDotTwips = 10;                     // both image boxes show 10 twips a dot
@@ -96,7 +96,7 @@ void Presenter::Start() {
     LoadSettings();
     view_.SetChecked(Item::kModeNone, true);
     view_.SetChecked(Item::kModeDiffusion, false);
-    ImageModeClicked(0);
+    ImageModeClicked(ToneMethod::kNone);
 
     for (const Panel panel : {Panel::kTop, Panel::kBottom}) {
         const bool rows = HasRows(panel);
@@ -205,14 +205,14 @@ void Presenter::RemoveFile(Panel panel) {
     view_.SetText(ControlsOf(panel).height, Text(Language::kEnglish, TextId::kHeightPrefix));
     view_.SetText(ControlsOf(panel).width, Text(Language::kEnglish, TextId::kWidthClearedPrefix));
     const Panel other = Other(panel);
-    if (OptionValue(other) == 1) {
+    if (LogoOn(other)) {
         CurrentFlag(other) = true;
     } else {
         Refresh(panel);
         Refresh(other);
     }
     CurrentFlag(panel) = false;
-    if (PreviewedMode(imageMode_) && HasRows(other)) {
+    if (HasRows(other)) {
         ShowOriginal(other, 1);  // a file gone since shows an empty box
         PreviewList(other);
     }
@@ -231,16 +231,16 @@ void Presenter::RowSelected(Panel panel, int row) {
     CurrentFlag(Other(panel)) = false;
 }
 
-void Presenter::ImageModeClicked(int index) {
-    imageMode_ = index;
+void Presenter::ImageModeClicked(ToneMethod tone) {
+    tone_ = tone;
     const std::optional<Panel> current = CurrentList();
-    if (!PreviewedMode(index) || !current) {
+    if (!current) {
         rotation_ = 0;
         return;
     }
     view_.SetEnabled(Item::kSlider, true);
-    view_.SetChecked(Item::kModeNone, index == 0);
-    view_.SetChecked(Item::kModeDiffusion, index == 1);
+    view_.SetChecked(Item::kModeNone, tone == ToneMethod::kNone);
+    view_.SetChecked(Item::kModeDiffusion, tone == ToneMethod::kErrorDiffusion);
     const int record = SelectedRecord(*current);
     ShowOriginal(*current, record);
     ShowPrinted(*current, record);
@@ -253,7 +253,7 @@ void Presenter::SliderSettled(int position) {
     brightness_ = static_cast<int>(RoundHalfEven(position * 10.0 / kSliderMaximum));
     view_.SetEnabled(Item::kSlider, false);
     const std::optional<Panel> current = CurrentList();
-    if (PreviewedMode(imageMode_) && current) ShowPrinted(*current, SelectedRecord(*current));
+    if (current) ShowPrinted(*current, SelectedRecord(*current));
     view_.SetEnabled(Item::kSlider, true);
 }
 
@@ -262,9 +262,9 @@ void Presenter::LogoUpload() {
     const std::string top = UploadString(Panel::kTop);
     const std::string bottom = UploadString(Panel::kBottom);
     if (top.empty() && bottom.empty()) return;
-    const int32_t status =
-        services_.control.PrintDriverUpload(PrinterName(), top + bottom, top, bottom, topLogo_,
-                                            bottomLogo_, imageMode_, brightness_, rotation_);
+    const int32_t status = services_.control.PrintDriverUpload(
+        PrinterName(), top + bottom, top, bottom, topLogo_ ? 1 : 0, bottomLogo_ ? 1 : 0,
+        ImageModeOf(tone_), brightness_, rotation_);
     // The printer stores the images after the job has gone out.
     if (status == 0) services_.clock.Wait(kUploadSettleMs);
     Report(Job::kDriverUpload, status);
@@ -324,7 +324,8 @@ bool Presenter::ShowOriginal(Panel panel, int record) {
 
 void Presenter::ShowPrinted(Panel panel, int record) {
     const LogoRecord& logo = (panel == Panel::kTop ? *top_ : *bottom_).Record(record);
-    previewName_ = services_.control.Preview(logo.fileName, imageMode_, brightness_, rotation_);
+    previewName_ =
+        services_.control.Preview(logo.fileName, ImageModeOf(tone_), brightness_, rotation_);
     printedHeightTwips_ = logo.height * kDotTwips;
     printedWidthTwips_ = logo.width * kDotTwips;
     // No picture, or one that does not load: an empty box, never an older
@@ -336,7 +337,7 @@ void Presenter::ShowPrinted(Panel panel, int record) {
 }
 
 void Presenter::PreviewList(Panel panel) {
-    if (HasRows(panel) && PreviewedMode(imageMode_)) ShowPrinted(panel, SelectedRecord(panel));
+    if (HasRows(panel)) ShowPrinted(panel, SelectedRecord(panel));
 }
 
 void Presenter::SetSizeLabels(Panel panel, const std::string& height, const std::string& width) {
@@ -425,7 +426,7 @@ void Presenter::Refresh(Panel panel) {
 }
 
 void Presenter::SetOption(Panel panel, bool on) {
-    (panel == Panel::kTop ? topLogo_ : bottomLogo_) = on ? 1 : 0;
+    (panel == Panel::kTop ? topLogo_ : bottomLogo_) = on;
     view_.SetChecked(ControlsOf(panel).option, on);
     view_.SetVisible(ControlsOf(panel).sketch, on);
 }

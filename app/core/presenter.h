@@ -20,6 +20,9 @@
 
 namespace orvenna {
 
+// The tone methods the preview panel offers.
+enum class ToneMethod { kNone, kErrorDiffusion };
+
 struct Services {
     const Environment& environment;
     Files& files;
@@ -50,7 +53,7 @@ class Presenter {
     void RemoveFile(Panel panel);
     // A row of a list view became the selected one (0-based; -1 none).
     void RowSelected(Panel panel, int row);
-    void ImageModeClicked(int index);
+    void ImageModeClicked(ToneMethod tone);
     // The slider came to rest at `position` (mouse released, track clicked,
     // keyboard).
     void SliderSettled(int position);
@@ -61,9 +64,9 @@ class Presenter {
     // For the window and the tests.
     Language CurrentLanguage() const { return language_; }
     bool Bare() const { return !top_; }
-    int TopLogo() const { return topLogo_; }
-    int BottomLogo() const { return bottomLogo_; }
-    int ImageMode() const { return imageMode_; }
+    bool TopLogo() const { return topLogo_; }
+    bool BottomLogo() const { return bottomLogo_; }
+    ToneMethod ImageMode() const { return tone_; }
     int Brightness() const { return brightness_; }
     int Rotation() const { return rotation_; }
     bool TopListCurrent() const { return topListCurrent_; }
@@ -104,7 +107,7 @@ class Presenter {
     bool& CurrentFlag(Panel panel) {
         return panel == Panel::kTop ? topListCurrent_ : bottomListCurrent_;
     }
-    int OptionValue(Panel panel) const { return panel == Panel::kTop ? topLogo_ : bottomLogo_; }
+    bool LogoOn(Panel panel) const { return panel == Panel::kTop ? topLogo_ : bottomLogo_; }
     // The list the preview panel works on: the top list wins.
     std::optional<Panel> CurrentList() const;
     bool ShowOriginal(Panel panel, int record);
@@ -127,8 +130,9 @@ class Presenter {
     std::array<int, 2> rowCount_ = {0, 0};
     std::array<int, 2> selectedRow_ = {-1, -1};
     int sliderPosition_ = kSliderMaximum / 2;
-    int topLogo_ = 0, bottomLogo_ = 0;
-    int imageMode_ = 0, brightness_ = 0, rotation_ = 0;
+    bool topLogo_ = false, bottomLogo_ = false;  // the Top Logo and Bottom Logo options
+    ToneMethod tone_ = ToneMethod::kNone;
+    int brightness_ = 0, rotation_ = 0;
     bool topListCurrent_ = false, bottomListCurrent_ = false;
     std::string previewName_;
     int printedHeightTwips_ = 0, printedWidthTwips_ = 0;

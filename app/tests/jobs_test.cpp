@@ -110,7 +110,7 @@ TEST_F(JobsTest, UploadStringsFollowTheLists) {
 TEST_F(JobsTest, TheUploadWaitsBeforeItsSuccessOnly) {
     StoreList(kTop, "C:\\Logos\\shop.bmp");
     Start();
-    presenter_.ImageModeClicked(1);
+    presenter_.ImageModeClicked(ToneMethod::kErrorDiffusion);
     presenter_.SliderSettled(8);
     log_.clear();
     view_.answers = {Answer::kYes};

@@ -36,7 +36,7 @@ TEST_F(PresenterTest, AddingAColourLogoFillsThePanel) {
     EXPECT_TRUE(view_.enabled[Item::kSlider]);
     EXPECT_TRUE(view_.checked[Item::kTopOption]);
     EXPECT_TRUE(view_.visible[Item::kTopSketch]);
-    EXPECT_EQ(presenter_.TopLogo(), 1);
+    EXPECT_TRUE(presenter_.TopLogo());
     EXPECT_EQ(Shown(Item::kOriginalImage), (Picture{"C:\\Logos\\shop.bmp", 1000, 2030}));
     EXPECT_EQ(Shown(Item::kPrintedImage), (Picture{kTemp, 1000, 2030}));
     EXPECT_EQ(control_.previews, (std::vector<std::string>{"C:\\Logos\\shop.bmp 0 5 0"}));
@@ -52,7 +52,7 @@ TEST_F(PresenterTest, AddingAColourLogoFillsThePanel) {
     EXPECT_EQ(view_.rows[Panel::kBottom], (std::vector<ListRow>{{"1", "foot.bmp", "320"}}));
     EXPECT_TRUE(presenter_.BottomListCurrent());
     EXPECT_FALSE(presenter_.TopListCurrent());
-    EXPECT_EQ(presenter_.BottomLogo(), 1);
+    EXPECT_TRUE(presenter_.BottomLogo());
     presenter_.Close();
     EXPECT_EQ(files_.files[kBottom],
               "[LOGO]\r\nLogofile1=C:\\Logos\\foot.bmp|foot.bmp|320|40|64\r\n");
@@ -82,7 +82,7 @@ TEST_F(PresenterTest, AddRefusesWhatCannotBeListed) {
         EXPECT_EQ(view.shown[0].icon, Icon::kWarning);
         EXPECT_EQ(view.shown[0].caption, "Orvenna Version 1.01");
         EXPECT_TRUE(view.rows[Panel::kTop].empty()) << c.path;
-        EXPECT_EQ(presenter.TopLogo(), 0);
+        EXPECT_FALSE(presenter.TopLogo());
         EXPECT_TRUE(view.enabled[Item::kTopAdd]);
     }
 }
@@ -109,7 +109,7 @@ TEST_F(PresenterTest, AddStopsAt255RecordsAndOnCancel) {
 }
 
 TEST_F(PresenterTest, RemovingAsksAndFollowsTheOtherList) {
-    for (const int bottomLogo : {1, 0}) {
+    for (const bool bottomLogo : {true, false}) {
         FakeView view;
         MemoryFiles files;
         files.files[kTop] = "[LOGO]\r\nLogofile1=C:\\top.bmp|top.bmp|4800|96|400\r\n";
@@ -122,7 +122,7 @@ TEST_F(PresenterTest, RemovingAsksAndFollowsTheOtherList) {
         Presenter presenter(view, {environment_, files, ansi_, control_, dialog_, clock_});
         presenter.Create();
         presenter.Start();
-        if (bottomLogo == 0) {
+        if (!bottomLogo) {
             // Removing one of the two bottom records clears the bottom option
             // (and its flag) while a row stays.
             view.answers = {Answer::kYes};
@@ -144,7 +144,7 @@ TEST_F(PresenterTest, RemovingAsksAndFollowsTheOtherList) {
         view.answers = {Answer::kYes};
         presenter.RemoveFile(Panel::kTop);
         EXPECT_TRUE(view.rows[Panel::kTop].empty());
-        EXPECT_EQ(presenter.TopLogo(), 0);
+        EXPECT_FALSE(presenter.TopLogo());
         EXPECT_FALSE(view.checked[Item::kTopOption]);
         EXPECT_FALSE(view.visible[Item::kTopSketch]);
         EXPECT_EQ(view.texts[Item::kTopHeight], "Height : ");
@@ -199,8 +199,8 @@ TEST_F(PresenterTest, RowClickShowsTheRecord) {
 TEST_F(PresenterTest, ImageModeAndTheSlidersSettledPosition) {
     // With both lists empty: the mode changes, nothing is shown.
     Start();
-    presenter_.ImageModeClicked(1);
-    EXPECT_EQ(presenter_.ImageMode(), 1);
+    presenter_.ImageModeClicked(ToneMethod::kErrorDiffusion);
+    EXPECT_EQ(presenter_.ImageMode(), ToneMethod::kErrorDiffusion);
     EXPECT_EQ(presenter_.Rotation(), 0);
     EXPECT_TRUE(control_.previews.empty());
     EXPECT_EQ(Shown(Item::kPrintedImage), Picture{});
@@ -212,7 +212,7 @@ TEST_F(PresenterTest, ThePreviewPanelWorksOnTheTopListFirst) {
     Start();
     ASSERT_TRUE(presenter_.TopListCurrent() && presenter_.BottomListCurrent());
     control_.previews.clear();
-    presenter_.ImageModeClicked(1);
+    presenter_.ImageModeClicked(ToneMethod::kErrorDiffusion);
     EXPECT_EQ(control_.previews, (std::vector<std::string>{"C:\\Logos\\shop.bmp 1 5 0"}));
     EXPECT_TRUE(view_.checked[Item::kModeDiffusion]);
     EXPECT_FALSE(view_.checked[Item::kModeNone]);
@@ -228,7 +228,7 @@ TEST_F(PresenterTest, ThePreviewPanelWorksOnTheTopListFirst) {
 
     // No picture from the control: the box is emptied, not left stale.
     control_.previewResult.clear();
-    presenter_.ImageModeClicked(0);
+    presenter_.ImageModeClicked(ToneMethod::kNone);
     EXPECT_EQ(Shown(Item::kPrintedImage), Picture{});
     EXPECT_EQ(presenter_.PreviewName(), "");
 }

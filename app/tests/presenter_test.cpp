@@ -50,11 +50,11 @@ TEST_F(PresenterTest, EnglishStartWithTheTopListOnly) {
     for (const Item item : {Item::kWaterMarkSketch, Item::kLeftSketch, Item::kRightSketch})
         EXPECT_FALSE(view_.visible[item]);
 
-    EXPECT_EQ(presenter_.TopLogo(), 1);
-    EXPECT_EQ(presenter_.BottomLogo(), 0);
+    EXPECT_TRUE(presenter_.TopLogo());
+    EXPECT_FALSE(presenter_.BottomLogo());
     EXPECT_TRUE(presenter_.TopListCurrent());
     EXPECT_FALSE(presenter_.BottomListCurrent());
-    EXPECT_EQ(presenter_.ImageMode(), 0);
+    EXPECT_EQ(presenter_.ImageMode(), ToneMethod::kNone);
     EXPECT_EQ(presenter_.Rotation(), 0);
     EXPECT_EQ(presenter_.Brightness(), 5);
     EXPECT_TRUE(view_.shown.empty());

@@ -30,27 +30,27 @@ Bytes SizeBytes(std::int32_t paddedWidth, std::int32_t paddedHeight) {
     return out;
 }
 
-Bytes NvImageHeader(std::int16_t selectType, std::int16_t selectMargin, std::int32_t paddedWidth,
+Bytes NvImageHeader(Role role, std::int16_t selectMargin, std::int32_t paddedWidth,
                     std::int32_t paddedHeight) {
     Bytes out;
-    switch (selectType) {
-        case 0:
+    switch (role) {
+        case Role::kTopLogo:
             out = {0x1D, 0x5B, 0x5D, 'T'};
             break;
-        case 1:
+        case Role::kBottomLogo:
             out = {0x1D, 0x5B, 0x5D, 'B'};
             break;
-        case 2:
+        case Role::kWaterMark:
             out = {0x1D, 0x5B, 0x5D, 'W'};
             break;
-        case 3: {
+        case Role::kMarginMessage: {
             out = {0x1D, 0x5B, 0x5D, 'M'};
             std::uint8_t m = 0;
             if (MarginByte(selectMargin, m)) out.push_back(m);
             out.push_back(0x30);
             break;
         }
-        default:
+        case Role::kNone:
             break;  // no role prefix
     }
     const Bytes size = SizeBytes(paddedWidth, paddedHeight);

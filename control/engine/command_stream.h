@@ -13,13 +13,17 @@ namespace zelmar {
 // The control's Progress event.
 using ProgressFn = std::function<void(std::int32_t data)>;
 
+// The role an NV image is stored under; kNone stores it without one.
+enum class Role { kTopLogo, kBottomLogo, kWaterMark, kMarginMessage, kNone };
+
 namespace commands {
 
 Bytes StatusQuery();  // GS I 1
 // xL xH yL yH for a picture of padded width W and padded height H (dots).
 Bytes SizeBytes(std::int32_t paddedWidth, std::int32_t paddedHeight);
-// The header of an NV image of the model-0 form, by SelectType and SelectMargin.
-Bytes NvImageHeader(std::int16_t selectType, std::int16_t selectMargin, std::int32_t paddedWidth,
+// The header of an NV image of the model-0 form: its role's prefix (the Margin
+// Message's with its parameter, SelectMargin), then its size.
+Bytes NvImageHeader(Role role, std::int16_t selectMargin, std::int32_t paddedWidth,
                     std::int32_t paddedHeight);
 Bytes BandPreamble();                                      // ESC o 0, ESC @
 Bytes BandRecordHead(int band, std::int32_t paddedWidth);  // ESC X * j, ESC * 1 nL nH

@@ -6,36 +6,38 @@ namespace zelmar {
 
 namespace {
 
-// False when the colour file of mode 2 cannot be written.
-bool ConvertTone(CLogoBitmap& bitmap, const ImageOptions& options) {
-    switch (options.imageMode) {
-        case 0:
+// False when the colour file cannot be written.
+bool ConvertTone(CLogoBitmap& bitmap, const PrepareOptions& options) {
+    switch (options.tone) {
+        case ToneMethod::kNone:
             bitmap.ToneNone(options.brightness);
             return true;
-        case 1:
+        case ToneMethod::kDiffusion:
             bitmap.ToneDiffuse(options.brightness);
             return true;
-        case 2:
+        case ToneMethod::kDiffusionAndColour:
             bitmap.ToneDiffuse(options.brightness);
-            return bitmap.CopyColourPlanes(options.brightness) == 1;
-        default:
-            return true;  // other modes convert nothing
+            return bitmap.CopyColourPlanes(options.colour) == EngineResult::kDone;
+        case ToneMethod::kUnconverted:
+            break;
     }
+    return true;
 }
 
 }  // namespace
 
 Preparation PrepareImage(CLogoBitmap& bitmap, const std::string& path,
-                         const ImageOptions& options) {
-    const bool tone = bitmap.IsToneSource(path) == 1;
-    if (bitmap.LoadSource(path) != 1) return Preparation::kFailed;
+                         const PrepareOptions& options) {
+    const bool tone = bitmap.IsToneSource(path);
+    if (bitmap.LoadSource(path) != EngineResult::kDone) return Preparation::kFailed;
     if (tone) {
         if (!ConvertTone(bitmap, options)) return Preparation::kWorkingFile;
     } else {
         bitmap.ToneTwoColour();
     }
-    if (bitmap.WriteDotBitmap() != 1) return Preparation::kWorkingFile;
-    if (!RotationFile(options.rotation).empty() && bitmap.TurnAndWrite(options.rotation) != 1) {
+    if (bitmap.WriteDotBitmap() != EngineResult::kDone) return Preparation::kWorkingFile;
+    if (!RotationFile(options.rotation).empty() &&
+        bitmap.TurnAndWrite(options.rotation) != EngineResult::kDone) {
         return Preparation::kWorkingFile;
     }
     return tone ? Preparation::kTone : Preparation::kTwoColour;

@@ -9,10 +9,19 @@
 
 namespace zelmar {
 
-struct ImageOptions {
-    int16_t imageMode = 0;   // 0 "None", 1 "Error Diffusion", 2 diffusion plus colour files
-    int16_t brightness = 5;  // 0 ... 10, 5 neutral; in mode 2 also the colour selector
-    int16_t rotation = 0;    // 0 ... 3
+// How the grey levels become dots.
+enum class ToneMethod {
+    kNone,                // the "None" threshold
+    kDiffusion,           // "Error Diffusion"
+    kDiffusionAndColour,  // "Error Diffusion", then the colour copy and its colour file
+    kUnconverted,         // no conversion: the dot raster keeps what it held
+};
+
+struct PrepareOptions {
+    ToneMethod tone = ToneMethod::kNone;
+    int16_t brightness = 5;                 // 0 ... 10, 5 neutral
+    int16_t rotation = 0;                   // 0 ... 3
+    ColourFile colour = ColourFile::kNone;  // written by kDiffusionAndColour only
 };
 
 enum class Preparation {
@@ -25,6 +34,7 @@ enum class Preparation {
 // Loads `path` into `bitmap`, converts it and writes "Temp.bmp" and the
 // rotation file (none for a rotation outside 0 to 3), leaving the turned dots
 // in the turned raster. On a failure the record's Fault() says why.
-Preparation PrepareImage(CLogoBitmap& bitmap, const std::string& path, const ImageOptions& options);
+Preparation PrepareImage(CLogoBitmap& bitmap, const std::string& path,
+                         const PrepareOptions& options);
 
 }  // namespace zelmar

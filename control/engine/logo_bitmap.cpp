@@ -124,19 +124,19 @@ CLogoBitmap::CLogoBitmap(MessageSink* messages)
     ClearColourCopy();
 }
 
-int CLogoBitmap::IsToneSource(const std::string& path) {
+bool CLogoBitmap::IsToneSource(const std::string& path) {
     streamLength_ = 0;
     BmpHeader header;
     // Every depth but 1 is converted by its colour.
-    return !ReadBmpInfo(path, header) && header.depth != 1 ? 1 : 0;
+    return !ReadBmpInfo(path, header) && header.depth != 1;
 }
 
-int CLogoBitmap::IsWhiteFirst(const std::string& path) {
+bool CLogoBitmap::IsWhiteFirst(const std::string& path) {
     streamLength_ = 0;
     BmpSource source;
-    if (ReadSource(path, source)) return 0;
+    if (ReadSource(path, source)) return false;
     const Bgr c = LeadingColour(source);
-    return c.b == 0xFF && c.g == 0xFF && c.r == 0xFF ? 1 : 0;
+    return c.b == 0xFF && c.g == 0xFF && c.r == 0xFF;
 }
 
 void CLogoBitmap::Release() {
@@ -147,14 +147,14 @@ void CLogoBitmap::Release() {
     paddedWidth_ = paddedHeight_ = 0;
 }
 
-int CLogoBitmap::LoadSource(const std::string& path) {
+EngineResult CLogoBitmap::LoadSource(const std::string& path) {
     Release();
     streamLength_ = 0;
     fault_ = {};
     auto source = std::make_unique<BmpSource>();
     if (const SourceError error = ReadSource(path, *source)) {
         fault_ = {path, error, {}, {}};
-        return 0;
+        return EngineResult::kFailed;
     }
 
     const BmpHeader& h = source->header;
@@ -167,34 +167,34 @@ int CLogoBitmap::LoadSource(const std::string& path) {
     paddedWidth_ = PaddedTo8(width_);
     paddedHeight_ = PaddedTo8(height_);
     source_ = std::move(source);
-    return 1;
+    return EngineResult::kDone;
 }
 
-int CLogoBitmap::WriteFailed(const std::string& path, files::FileError error) {
+EngineResult CLogoBitmap::WriteFailed(const std::string& path, files::FileError error) {
     fault_ = {path, {}, error, {}};
-    return 0;
+    return EngineResult::kFailed;
 }
 
-int CLogoBitmap::WriteWorkingFile(std::string_view name, const Bytes& file) {
+EngineResult CLogoBitmap::WriteWorkingFile(std::string_view name, const Bytes& file) {
     const std::string path = files::InCurrentDirectory(name);
     const files::FileError error = files::Replace(path, file);
-    return error ? WriteFailed(path, error) : 1;
+    return error ? WriteFailed(path, error) : EngineResult::kDone;
 }
 
-int CLogoBitmap::WriteDotBitmap() {
-    if (!Loaded()) return 255;
+EngineResult CLogoBitmap::WriteDotBitmap() {
+    if (!Loaded()) return EngineResult::kNothingLoaded;
     return WriteWorkingFile(working_file::kTemp,
                             OneBitFile(width_, height_, dots_.data(), kRasterStride));
 }
 
-int CLogoBitmap::CopyTwoColour(const std::string& path) {
+EngineResult CLogoBitmap::CopyTwoColour(const std::string& path) {
     std::string failed;
     const files::FileError error = files::CopyReplacing(
         path, files::InCurrentDirectory(working_file::kTempTwoColour), &failed);
-    if (!error) return 1;
+    if (!error) return EngineResult::kDone;
     if (failed != path) return WriteFailed(failed, error);
     fault_ = {path, SourceError::File(error), {}, {}};
-    return 0;
+    return EngineResult::kFailed;
 }
 
 }  // namespace zelmar

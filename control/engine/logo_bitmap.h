@@ -1,9 +1,9 @@
 // CLogoBitmap: the image record of one logo, from the BMP source to the dots
 // that are turned and packed for the printer.
 //
-// Operations answer as the control's callers expect: writers return 1 (done),
-// 0 (a file could not be written) or 255 (nothing loaded); conversions return
-// 1, or 0 when nothing is loaded.
+// Operations answer with an EngineResult: writers kDone, kFailed (a file could
+// not be written) or kNothingLoaded; conversions kDone, or kFailed when nothing
+// is loaded.
 #pragma once
 
 #include <cstdint>
@@ -80,6 +80,14 @@ struct FileFault {
 // "<path>: <why>".
 std::string Describe(const FileFault& fault);
 
+// What an operation of the record did; the numbers are those its callers have
+// always been told.
+enum class EngineResult { kFailed = 0, kDone = 1, kNothingLoaded = 255 };
+
+// The colour file of the colour step: each a 24-bit copy of the source's
+// colours, only the name differs.
+enum class ColourFile { kNone, kBlue, kGreen, kRed };
+
 constexpr std::uint8_t kDot = 0;
 constexpr std::uint8_t kWhite = 255;
 
@@ -88,41 +96,42 @@ class CLogoBitmap {
     // Messages of the colour-file writer go to `messages` (may be null).
     explicit CLogoBitmap(MessageSink* messages = nullptr);
 
-    // 1 for a grey or colour source (depth 4, 8, 16, 24 or 32), 0 for a 1-bit
-    // source or a file that is not a BMP. Resets the stream length.
-    int IsToneSource(const std::string& path);
-    // 1 when the file loads and its colour 0 (a palette file) or first stored
-    // pixel (any other, as loaded: a transparent one laid on white) is white.
-    // Resets the stream length.
-    int IsWhiteFirst(const std::string& path);
-    // 1 when the file is loaded; 0 (and nothing loaded) for a file that is not
-    // a readable BMP or does not fit the rasters.
-    int LoadSource(const std::string& path);
+    // True for a grey or colour source (depth 4, 8, 16, 24 or 32), false for a
+    // 1-bit source or a file that is not a BMP. Resets the stream length.
+    bool IsToneSource(const std::string& path);
+    // True when the file loads and its colour 0 (a palette file) or first
+    // stored pixel (any other, as loaded: a transparent one laid on white) is
+    // white. Resets the stream length.
+    bool IsWhiteFirst(const std::string& path);
+    // kDone when the file is loaded; kFailed (and nothing loaded) for a file
+    // that is not a readable BMP or does not fit the rasters.
+    EngineResult LoadSource(const std::string& path);
     // Why the last LoadSource, or a writer since, failed.
     const FileFault& Fault() const { return fault_; }
 
-    int WriteDotBitmap();
+    EngineResult WriteDotBitmap();
 
-    int ToneNone(int16_t brightness);
-    int ToneDiffuse(int16_t brightness);
+    EngineResult ToneNone(int16_t brightness);
+    EngineResult ToneDiffuse(int16_t brightness);
     // A 1-bit source's own dots: a dot where its colour is dark.
-    int ToneTwoColour();
-    int ApplyWaterMarkScreen();
+    EngineResult ToneTwoColour();
+    EngineResult ApplyWaterMarkScreen();
 
-    int TurnAndWrite(int16_t rotation);
-    // 1, or 0 when the colour file the selector chooses cannot be written.
-    int CopyColourPlanes(int16_t selector);
-    // kind 0 blue, 1 green, 2 red: the same 24-bit copy under three names.
-    int WriteColourFile(int kind);
-    int CopyTwoColour(const std::string& path);
+    EngineResult TurnAndWrite(int16_t rotation);
+    // Fills the colour copy and writes `colour` (nothing for kNone): kFailed
+    // when that file cannot be written.
+    EngineResult CopyColourPlanes(ColourFile colour);
+    // kFailed for kNone, which names no file.
+    EngineResult WriteColourFile(ColourFile colour);
+    EngineResult CopyTwoColour(const std::string& path);
 
     // Packs the turned raster into NV data (columns of bytes, top dot in the
-    // high bit), sized by the turned file at `path`. 0 when that file does not
-    // load or does not fit the turned raster.
-    int PackTurned(const std::string& path);
+    // high bit), sized by the turned file at `path`. kFailed when that file
+    // does not load or does not fit the turned raster.
+    EngineResult PackTurned(const std::string& path);
     // Packs the loaded source, read as a 1-bit picture, into band data: one
-    // byte per column for every 8 rows. 0 when nothing is loaded.
-    int PackBands();
+    // byte per column for every 8 rows. kFailed when nothing is loaded.
+    EngineResult PackBands();
 
     bool Loaded() const { return source_ != nullptr; }
     int32_t Width() const { return width_; }
@@ -162,9 +171,9 @@ class CLogoBitmap {
     // The grey raster: the picture's grey levels, 0 everywhere else.
     void FillGrey(int offset);
     void Release();
-    // Writes a whole working file: 1, or 0 with the fault recorded.
-    int WriteWorkingFile(std::string_view name, const Bytes& file);
-    int WriteFailed(const std::string& path, files::FileError error);
+    // Writes a whole working file: kDone, or kFailed with the fault recorded.
+    EngineResult WriteWorkingFile(std::string_view name, const Bytes& file);
+    EngineResult WriteFailed(const std::string& path, files::FileError error);
 
     MessageSink* messages_;
     Bytes stream_;

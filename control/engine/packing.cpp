@@ -49,12 +49,12 @@ void PackColumns(const std::uint8_t* raster, int32_t w, int32_t h, std::uint8_t*
 
 }  // namespace
 
-int CLogoBitmap::PackTurned(const std::string& path) {
+EngineResult CLogoBitmap::PackTurned(const std::string& path) {
     streamLength_ = 0;
     BmpHeader turned;
     if (const SourceError e = ReadBmpInfo(path, turned)) {
         fault_ = {path, e, {}, {}};
-        return 0;
+        return EngineResult::kFailed;
     }
     const int32_t w = turned.width, h = turned.height;
     const int32_t paddedWidth = PaddedTo8(w), paddedHeight = PaddedTo8(h);
@@ -62,7 +62,7 @@ int CLogoBitmap::PackTurned(const std::string& path) {
     // must hold them.
     if (w > kTurnedStride || paddedHeight > kTurnedRows) {
         fault_ = {path, SourceError::TooLarge(), {}, {}};
-        return 0;
+        return EngineResult::kFailed;
     }
 
     topPadding_ = paddedHeight - h;
@@ -70,12 +70,12 @@ int CLogoBitmap::PackTurned(const std::string& path) {
     packedHeight_ = paddedHeight;
     PackColumns(TurnedRaster(), w, h, stream_.data());
     streamLength_ = paddedWidth * paddedHeight / 8;
-    return 1;
+    return EngineResult::kDone;
 }
 
-int CLogoBitmap::PackBands() {
+EngineResult CLogoBitmap::PackBands() {
     streamLength_ = 0;
-    if (!Loaded()) return 0;
+    if (!Loaded()) return EngineResult::kFailed;
     packedWidth_ = paddedWidth_;
     packedHeight_ = paddedHeight_;
     topPadding_ = 0;
@@ -96,7 +96,7 @@ int CLogoBitmap::PackBands() {
         }
     }
     streamLength_ = static_cast<int32_t>(out - stream_.data());
-    return 1;
+    return EngineResult::kDone;
 }
 
 }  // namespace zelmar

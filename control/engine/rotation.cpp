@@ -46,15 +46,27 @@ void Turn(const std::uint8_t* dots, int32_t w, int32_t h, int rotation, std::uin
     }
 }
 
-const std::string_view kColourFiles[] = {working_file::kRealBlue, working_file::kRealGreen,
-                                         working_file::kRealRed};
+// The working file of a colour; empty for kNone.
+std::string_view ColourFileName(ColourFile colour) {
+    switch (colour) {
+        case ColourFile::kBlue:
+            return working_file::kRealBlue;
+        case ColourFile::kGreen:
+            return working_file::kRealGreen;
+        case ColourFile::kRed:
+            return working_file::kRealRed;
+        case ColourFile::kNone:
+            break;
+    }
+    return {};
+}
 
 }  // namespace
 
-int CLogoBitmap::TurnAndWrite(int16_t rotation) {
-    if (!Loaded()) return 255;
+EngineResult CLogoBitmap::TurnAndWrite(int16_t rotation) {
+    if (!Loaded()) return EngineResult::kNothingLoaded;
     const std::string_view name = RotationFile(rotation);
-    if (name.empty()) return 0;
+    if (name.empty()) return EngineResult::kFailed;
     // Created first, so that the turned raster stays as it was when it cannot be.
     const std::string path = files::InCurrentDirectory(name);
     files::OutputFile file;
@@ -69,11 +81,11 @@ int CLogoBitmap::TurnAndWrite(int16_t rotation) {
     files::FileError error =
         file.Write(OneBitFile(turnedWidth_, turnedHeight_, turned, kTurnedStride));
     if (!error) error = file.Commit();
-    return error ? WriteFailed(path, error) : 1;
+    return error ? WriteFailed(path, error) : EngineResult::kDone;
 }
 
-int CLogoBitmap::CopyColourPlanes(int16_t selector) {
-    if (!Loaded()) return 255;
+EngineResult CLogoBitmap::CopyColourPlanes(ColourFile colour) {
+    if (!Loaded()) return EngineResult::kNothingLoaded;
     std::uint8_t* copy = ColourCopy();
     NoteColourCopyUse(height_, 3 * width_);
     for (int32_t r = 0; r < height_; ++r) {
@@ -84,30 +96,22 @@ int CLogoBitmap::CopyColourPlanes(int16_t selector) {
             std::copy_n(PixelAt(x, r), 3, out + 3 * x);
         }
     }
-    switch (selector) {
-        case 12:
-            return WriteColourFile(2);
-        case 13:
-            return WriteColourFile(1);
-        case 14:
-            return WriteColourFile(0);
-        default:
-            return 1;
-    }
+    return colour == ColourFile::kNone ? EngineResult::kDone : WriteColourFile(colour);
 }
 
-int CLogoBitmap::WriteColourFile(int kind) {
+EngineResult CLogoBitmap::WriteColourFile(ColourFile colour) {
     if (!Loaded()) {
         if (messages_) messages_->ShowMessage("KKK1", "KKK");
-        return 255;
+        return EngineResult::kNothingLoaded;
     }
-    if (kind < 0 || kind > 2) return 0;
-    if (!WriteWorkingFile(kColourFiles[kind],
-                          TrueColourFile(width_, height_, ColourCopy(), kColourCopyStride))) {
+    const std::string_view name = ColourFileName(colour);
+    if (name.empty()) return EngineResult::kFailed;
+    if (WriteWorkingFile(name, TrueColourFile(width_, height_, ColourCopy(), kColourCopyStride)) !=
+        EngineResult::kDone) {
         if (messages_) messages_->ShowMessage("KKK2", "KKK");
-        return 0;
+        return EngineResult::kFailed;
     }
-    return 1;
+    return EngineResult::kDone;
 }
 
 }  // namespace zelmar

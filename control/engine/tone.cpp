@@ -210,8 +210,8 @@ void CLogoBitmap::FillGrey(int offset) {
     }
 }
 
-int CLogoBitmap::ToneNone(int16_t brightness) {
-    if (!Loaded()) return 0;
+EngineResult CLogoBitmap::ToneNone(int16_t brightness) {
+    if (!Loaded()) return EngineResult::kFailed;
     FillGrey(0);
     const int threshold = 5 * brightness + 103;
     // Local bounds: a store of a byte could change any member.
@@ -224,19 +224,19 @@ int CLogoBitmap::ToneNone(int16_t brightness) {
     }
     dotsUsed_ = {std::max(dotsUsed_.rows, paddedHeight_),
                  std::max(dotsUsed_.columns, paddedWidth_)};
-    return 1;
+    return EngineResult::kDone;
 }
 
-int CLogoBitmap::ToneDiffuse(int16_t brightness) {
-    if (!Loaded()) return 0;
+EngineResult CLogoBitmap::ToneDiffuse(int16_t brightness) {
+    if (!Loaded()) return EngineResult::kFailed;
     FillGrey(BrightnessOffset(brightness));
     ClearOutside(dots_, dotsUsed_, {paddedHeight_, paddedWidth_});
     Stucki(grey_.data(), dots_.data(), paddedWidth_, paddedHeight_).Run();
-    return 1;
+    return EngineResult::kDone;
 }
 
-int CLogoBitmap::ToneTwoColour() {
-    if (!Loaded()) return 0;
+EngineResult CLogoBitmap::ToneTwoColour() {
+    if (!Loaded()) return EngineResult::kFailed;
     ClearOutside(dots_, dotsUsed_, {height_, width_});
     const GreyReader reader(*source_, 0);
     for (int32_t r = 0; r < height_; ++r) {
@@ -245,10 +245,10 @@ int CLogoBitmap::ToneTwoColour() {
         for (int32_t x = 0; x < width_; ++x)
             row[x] = row[x] < 128 ? kDot : kWhite;
     }
-    return 1;
+    return EngineResult::kDone;
 }
 
-int CLogoBitmap::ApplyWaterMarkScreen() {
+EngineResult CLogoBitmap::ApplyWaterMarkScreen() {
     std::uint8_t* turned = TurnedRaster();
     const int32_t rows = PaddedTo8(turnedHeight_);
     const int32_t columns = PaddedTo8(turnedWidth_);
@@ -264,7 +264,7 @@ int CLogoBitmap::ApplyWaterMarkScreen() {
             }
         }
     }
-    return 1;
+    return EngineResult::kDone;
 }
 
 }  // namespace zelmar

@@ -24,7 +24,7 @@ bool WritePacked(ByteSink& out, const CLogoBitmap& bitmap) {
 // Prepares and packs every image in turn and hands each to `send`, which
 // writes its header and data. The turned file is always the rotation file,
 // so the size sent matches the dots packed in every ImageMode.
-FormStatus SendPackedImages(const std::vector<std::string>& images, const ImageOptions& image,
+FormStatus SendPackedImages(const std::vector<std::string>& images, const PrepareOptions& image,
                             bool waterMark, const std::function<bool(const CLogoBitmap&)>& send,
                             const ProgressFn& progress, FileFault* fault) {
     const std::string turnedFile = files::InCurrentDirectory(RotationFile(image.rotation));
@@ -40,7 +40,7 @@ FormStatus SendPackedImages(const std::vector<std::string>& images, const ImageO
                 break;
         }
         if (waterMark) bitmap.ApplyWaterMarkScreen();
-        if (bitmap.PackTurned(turnedFile) != 1) {
+        if (bitmap.PackTurned(turnedFile) != EngineResult::kDone) {
             return Stop(FormStatus::kWorkingFile, bitmap, fault);
         }
         if (!send(bitmap)) return FormStatus::kWriteFailed;
@@ -81,25 +81,29 @@ std::string OutputClash(const std::string& output, const std::vector<std::string
     return {};
 }
 
-FormStatus WriteModelZeroForm(const std::vector<std::string>& images, const UploadOptions& options,
-                              ByteSink& out, const ProgressFn& progress,
-                              const PackedImageFn& packed, FileFault* fault) {
+FormStatus WriteModelZeroForm(const std::vector<std::string>& images,
+                              const ModelZeroOptions& options, ByteSink& out,
+                              const ProgressFn& progress, const PackedImageFn& packed,
+                              FileFault* fault) {
     auto send = [&](const CLogoBitmap& bitmap) {
         // Each header is built and sent on its own.
-        const Bytes header = commands::NvImageHeader(options.selectType, options.selectMargin,
+        const Bytes header = commands::NvImageHeader(options.role, options.selectMargin,
                                                      bitmap.PackedWidth(), bitmap.PackedHeight());
         if (!out.Write(Element::kImageHeader, header) || !WritePacked(out, bitmap)) return false;
         if (packed) packed(bitmap);
         return true;
     };
-    return SendPackedImages(images, options.image, options.selectType == 2, send, progress, fault);
+    return SendPackedImages(images, options.image, options.role == Role::kWaterMark, send, progress,
+                            fault);
 }
 
 FormStatus WriteBandForm(const std::vector<std::string>& images, bool complement, ByteSink& out,
                          const ProgressFn& progress, FileFault* fault) {
     if (images.empty()) return FormStatus::kNoImage;
     CLogoBitmap bitmap;
-    if (bitmap.LoadSource(images.front()) != 1) return Stop(FormStatus::kBadImage, bitmap, fault);
+    if (bitmap.LoadSource(images.front()) != EngineResult::kDone) {
+        return Stop(FormStatus::kBadImage, bitmap, fault);
+    }
     bitmap.PackBands();
     if (!out.Write(Element::kBandPreamble, commands::BandPreamble())) {
         return FormStatus::kWriteFailed;
@@ -119,7 +123,7 @@ FormStatus WriteBandForm(const std::vector<std::string>& images, bool complement
     return FormStatus::kDone;
 }
 
-FormStatus WriteDefinitionFile(const std::vector<std::string>& images, const ImageOptions& image,
+FormStatus WriteDefinitionFile(const std::vector<std::string>& images, const PrepareOptions& image,
                                ByteSink& out, const ProgressFn& progress, FileFault* fault) {
     if (images.size() > kMaxDefinedImages) return FormStatus::kTooManyImages;
     if (!out.Write(Element::kCommand,

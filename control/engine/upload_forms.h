@@ -14,9 +14,9 @@
 
 namespace zelmar {
 
-struct UploadOptions {
-    ImageOptions image;
-    int16_t selectType = 0;    // 0 Top Logo, 1 Bottom Logo, 2 WaterMark, 3 Margin Message
+struct ModelZeroOptions {
+    PrepareOptions image;
+    Role role = Role::kTopLogo;
     int16_t selectMargin = 0;  // the Margin Message's parameter
 };
 
@@ -51,11 +51,12 @@ std::string OutputClash(const std::string& output, const std::vector<std::string
 // Called after each image's data is sent, with the record holding its NV data.
 using PackedImageFn = std::function<void(const CLogoBitmap&)>;
 
-// For every image: its NV image header (by SelectType and SelectMargin), then
-// its NV data; the WaterMark screen for SelectType 2. Progress(k) after image k.
-FormStatus WriteModelZeroForm(const std::vector<std::string>& images, const UploadOptions& options,
-                              ByteSink& out, const ProgressFn& progress,
-                              const PackedImageFn& packed = nullptr, FileFault* fault = nullptr);
+// For every image: its NV image header (by its role), then its NV data; the
+// WaterMark screen for the WaterMark. Progress(k) after image k.
+FormStatus WriteModelZeroForm(const std::vector<std::string>& images,
+                              const ModelZeroOptions& options, ByteSink& out,
+                              const ProgressFn& progress, const PackedImageFn& packed = nullptr,
+                              FileFault* fault = nullptr);
 
 // The band preamble, then one band record for every 8 rows of the FIRST image,
 // loaded as it is. `complement` inverts every data byte. Progress(0) at the end.
@@ -64,7 +65,7 @@ FormStatus WriteBandForm(const std::vector<std::string>& images, bool complement
 
 // The definition of NV images 1 ... n: ESC @, FS q n, then for every image its
 // size bytes and NV data. Progress(k) after image k.
-FormStatus WriteDefinitionFile(const std::vector<std::string>& images, const ImageOptions& image,
+FormStatus WriteDefinitionFile(const std::vector<std::string>& images, const PrepareOptions& image,
                                ByteSink& out, const ProgressFn& progress,
                                FileFault* fault = nullptr);
 

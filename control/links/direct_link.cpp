@@ -70,14 +70,14 @@ bool DirectLink::ReplyReady(std::uint32_t timeoutMs) {
     return Ready(reply[0]);
 }
 
-LinkResult DirectLink::ExchangeStatus(std::int32_t printer) {
+LinkResult DirectLink::ExchangeStatus(bool modelAnswers) {
     const LinkResult sent = Send(commands::StatusQuery());
     if (!sent.ok()) return LinkResult::Failed(LinkError::kStatus, sent.systemError);
     bool ready = true;
     if (kind_ == LinkKind::kSerial) {
         // The serial link always reads and judges the reply.
         ready = ReplyReady(kSerialReplyMs);
-    } else if (printer == 0) {
+    } else if (modelAnswers) {
         // The reply is read, but judged only on the Windows 9x family. A
         // device file outside it reads only what has already arrived.
         const std::uint32_t timeout = kind_ == LinkKind::kTcp ? kTcpReplyMs

@@ -37,9 +37,10 @@ class DirectLink {
     // Opens the link, and applies the serial line settings (kSettings when
     // they are refused; the link is closed either way when it goes).
     LinkResult Open();
-    // The status query and the reply, by the rules of the link's kind and the
-    // printer's model code: kStatus when the printer is not ready.
-    LinkResult ExchangeStatus(std::int32_t printer);
+    // The status query and the reply, by the rules of the link's kind and
+    // whether the printer's model answers the query (the serial link reads
+    // the reply of every model): kStatus when the printer is not ready.
+    LinkResult ExchangeStatus(bool modelAnswers);
     // Sends one whole command or sequence.
     LinkResult Send(const Bytes& command);
     // Ends a job that went out whole: done once the printer has taken every

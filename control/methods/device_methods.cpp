@@ -73,17 +73,13 @@ std::unique_ptr<DirectLink> LinkTo(const DeviceContext& context, const TcpTarget
                                         context.clock, context.system.LegacyPlatform());
 }
 
-bool CutsAndSavesOptions(int32_t printer) {
-    return printer == 0 || printer == 3;
-}
-
-int32_t RunUpload(DirectLink& link, int32_t printer, const std::string& nvImage,
-                  const UploadOptions& options, const ProgressFn& progress) {
+int32_t RunUpload(DirectLink& link, const PrinterModel& model, const std::string& nvImage,
+                  const ModelZeroOptions& options, const ProgressFn& progress) {
     LinkResult result = link.Open();
-    if (result.ok()) result = link.ExchangeStatus(printer);
+    if (result.ok()) result = link.ExchangeStatus(model.answersStatus);
     if (!result.ok()) return StatusOf(result);
     const std::vector<std::string> images = SplitImageList(nvImage);
-    const bool band = printer != 0 && link.TakesBandForm();
+    const bool band = !model.takesRoles && link.TakesBandForm();
     // Every image is checked before the first of its bytes goes out, so that
     // no job stops half-sent for a bad argument.
     const FormStatus checked =
@@ -92,17 +88,17 @@ int32_t RunUpload(DirectLink& link, int32_t printer, const std::string& nvImage,
     links::LinkSink sink(link.Port(), link.Time(), link.FormFraming());
     if (band) {
         const bool complement =
-            link.ComplementsWhiteFirstBands() && CLogoBitmap().IsWhiteFirst(images.front()) == 1;
+            link.ComplementsWhiteFirstBands() && CLogoBitmap().IsWhiteFirst(images.front());
         return Finished(link, WriteBandForm(images, complement, sink, progress));
     }
     if (link.WaitBeforeImages() > 0) link.Time().Sleep(link.WaitBeforeImages());
     return Finished(link, WriteModelZeroForm(images, options, sink, progress));
 }
 
-int32_t RunPrint(DirectLink& link, int32_t printer, const ProgressFn& progress) {
+int32_t RunPrint(DirectLink& link, const PrinterModel& model, const ProgressFn& progress) {
     LinkResult result = link.Open();
     if (!result.ok()) return StatusOf(result);
-    if (CutsAndSavesOptions(printer)) {
+    if (model.cuts) {
         result = link.Send(commands::CutSequence());
         if (result.ok()) Report(progress, kCutProgress);
     } else {
@@ -113,10 +109,10 @@ int32_t RunPrint(DirectLink& link, int32_t printer, const ProgressFn& progress) 
     return Finished(link, result);
 }
 
-int32_t RunPrinterSave(DirectLink& link, int32_t printer, const LogoSwitches& switches,
+int32_t RunPrinterSave(DirectLink& link, const PrinterModel& model, const LogoSwitches& switches,
                        const ProgressFn& progress) {
     LinkResult result = link.Open();
-    if (!result.ok() || !CutsAndSavesOptions(printer)) return Finished(link, result);
+    if (!result.ok() || !model.savesOptions) return Finished(link, result);
     result = link.Send(commands::OptionsCommand(switches.topLogo, switches.bottomLogo,
                                                 switches.waterMark, switches.marginMessage));
     if (result.ok()) Report(progress, kCutProgress);
@@ -128,38 +124,42 @@ int32_t RunPrinterSave(DirectLink& link, int32_t printer, const LogoSwitches& sw
 int32_t Upload(const DeviceContext& context, int32_t printer, const PortTarget& target,
                const std::string& nvImage, const UploadOptions& options,
                const ProgressFn& progress) {
-    const int32_t status = RunUpload(*LinkTo(context, target), printer, nvImage, options, progress);
+    const int32_t status = RunUpload(*LinkTo(context, target), PrinterModelOf(printer), nvImage,
+                                     ModelZeroOptionsOf(options), progress);
     return Returned("Upload", status);
 }
 
 int32_t UploadTCPIP(const DeviceContext& context, int32_t printer, const TcpTarget& target,
                     const std::string& nvImage, const UploadOptions& options,
                     const ProgressFn& progress) {
-    const int32_t status = RunUpload(*LinkTo(context, target), printer, nvImage, options, progress);
+    const int32_t status = RunUpload(*LinkTo(context, target), PrinterModelOf(printer), nvImage,
+                                     ModelZeroOptionsOf(options), progress);
     return Returned("UploadTCPIP", status);
 }
 
 int32_t Print(const DeviceContext& context, int32_t printer, const PortTarget& target,
               const ProgressFn& progress) {
-    const int32_t status = RunPrint(*LinkTo(context, target), printer, progress);
+    const int32_t status = RunPrint(*LinkTo(context, target), PrinterModelOf(printer), progress);
     return Returned("Print", status);
 }
 
 int32_t PrintTCPIP(const DeviceContext& context, int32_t printer, const TcpTarget& target,
                    const ProgressFn& progress) {
-    const int32_t status = RunPrint(*LinkTo(context, target), printer, progress);
+    const int32_t status = RunPrint(*LinkTo(context, target), PrinterModelOf(printer), progress);
     return Returned("PrintTCPIP", status);
 }
 
 int32_t PrinterSave(const DeviceContext& context, int32_t printer, const PortTarget& target,
                     const LogoSwitches& switches, const ProgressFn& progress) {
-    const int32_t status = RunPrinterSave(*LinkTo(context, target), printer, switches, progress);
+    const int32_t status =
+        RunPrinterSave(*LinkTo(context, target), PrinterModelOf(printer), switches, progress);
     return Returned("PrinterSave", status);
 }
 
 int32_t PrinterSaveTCPIP(const DeviceContext& context, int32_t printer, const TcpTarget& target,
                          const LogoSwitches& switches, const ProgressFn& progress) {
-    const int32_t status = RunPrinterSave(*LinkTo(context, target), printer, switches, progress);
+    const int32_t status =
+        RunPrinterSave(*LinkTo(context, target), PrinterModelOf(printer), switches, progress);
     return Returned("PrinterSaveTCPIP", status);
 }
 

@@ -8,17 +8,18 @@
 //  -4 a write failed, or the image list names no image or one that cannot
 //     be prepared (refused before the first image byte).
 //
-// `printer` is the model code: 0 the model-0 upload form, the cut and the
-// options command; 3 the band form but the cut and the options command; any
-// other value the band form, the sample print and no options.
+// `printer` is the model code (PrinterModelOf says what each model does): 0 the
+// model-0 upload form, the cut and the options command; 3 the band form but
+// the cut and the options command; any other value the band form, the sample
+// print and no options.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "arguments.h"
 #include "device_context.h"
 #include "engine/command_stream.h"
-#include "engine/upload_forms.h"
 #include "links/serial_settings.h"
 
 namespace zelmar {

@@ -42,12 +42,13 @@ int32_t PrintDriverUpload(const DeviceContext& context, const std::string& print
                           const ImageOptions& image, const ProgressFn& progress) {
     if (!KnownPrinter(context, printer)) return kNoSuchPrinter;
     const std::vector<std::string> images = SplitImageList(nvImage);
-    if (CheckImageList(images, image.rotation) != FormStatus::kDone) {
+    const PrepareOptions prepare = PrepareOptionsOf(image);
+    if (CheckImageList(images, prepare.rotation) != FormStatus::kDone) {
         return links::StatusNumber(links::LinkError::kWrite);
     }
     context.clock.Sleep(100);
     BufferSink job;
-    if (WriteDefinitionFile(images, image, job, progress) != FormStatus::kDone) {
+    if (WriteDefinitionFile(images, prepare, job, progress) != FormStatus::kDone) {
         return links::StatusNumber(links::LinkError::kWrite);
     }
     return SendJob(
@@ -59,7 +60,7 @@ int32_t EraserAll(const DeviceContext& context, const std::string& printer, int1
                   const ProgressFn& progress) {
     if (!KnownPrinter(context, printer)) return kNoSuchPrinter;
     BufferSink job;
-    if (mode != 0) {
+    if (EraseModeOf(mode) == EraseMode::kErase) {
         WriteEraseFile(job);
         return SendJob(context, printer, working_file::kTempErase, job.bytes,
                        [](links::DeviceConfig& config) { config.ApplyErase(); });

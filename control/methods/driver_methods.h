@@ -13,9 +13,9 @@
 #include <cstdint>
 #include <string>
 
+#include "arguments.h"
 #include "device_context.h"
 #include "engine/command_stream.h"
-#include "engine/image_preparation.h"
 
 namespace zelmar {
 

@@ -18,14 +18,20 @@ int32_t BitmapInfo(const std::string& path, int32_t& bitsPixel, int32_t& height,
 
 std::string Preview(const std::string& path, const ImageOptions& options, MessageSink* messages,
                     FileFault* fault) {
+    const PrepareOptions prepare = PrepareOptionsOf(options);
     CLogoBitmap bitmap(messages);
-    const Preparation preparation = PrepareImage(bitmap, path, options);
+    const Preparation preparation = PrepareImage(bitmap, path, prepare);
     bool prepared = preparation == Preparation::kTone;
-    if (preparation == Preparation::kTwoColour) prepared = bitmap.CopyTwoColour(path) == 1;
+    if (preparation == Preparation::kTwoColour) {
+        prepared = bitmap.CopyTwoColour(path) == EngineResult::kDone;
+    }
     if (fault) *fault = prepared ? FileFault{} : bitmap.Fault();
     if (!prepared) return {};
-    if (options.imageMode != 2) return files::InCurrentDirectory(working_file::kTemp);
-    const std::string_view shown = RotationFile(options.rotation);
+    // Only the colour step shows the turned picture.
+    if (prepare.tone != ToneMethod::kDiffusionAndColour) {
+        return files::InCurrentDirectory(working_file::kTemp);
+    }
+    const std::string_view shown = RotationFile(prepare.rotation);
     return shown.empty() ? std::string() : files::InCurrentDirectory(shown);
 }
 
@@ -44,7 +50,7 @@ void WriteRasterFile(int32_t paddedWidth, int32_t paddedHeight, const std::uint8
 // The definitions, each leaving its "Raster.bmp", or the band form into `file`;
 // `error` says why the file refused a write.
 FormStatus WriteStream(files::OutputFile& file, const std::vector<std::string>& images,
-                       bool definition, const UploadOptions& options, const ProgressFn& progress,
+                       bool definition, const ModelZeroOptions& options, const ProgressFn& progress,
                        FileFault* fault, files::FileError& error) {
     FileSink out(file);
     auto raster = [](const CLogoBitmap& bitmap) {
@@ -95,8 +101,9 @@ int32_t FileUpload(const std::string& fileName, const std::string& nvImage, int3
     files::FileError error = file.Create(fileName);
     const FormStatus status =
         error ? FormStatus::kWriteFailed
-              : WriteStream(file, images, definition, {image, selectType, selectMargin}, progress,
-                            fault, error);
+              : WriteStream(file, images, definition,
+                            ModelZeroOptionsOf({image, selectType, selectMargin}), progress, fault,
+                            error);
     if (status == FormStatus::kDone) error = file.Commit();
     if (!error) return FileUploadStatus(status);
     if (fault) *fault = {fileName, {}, error, {}};

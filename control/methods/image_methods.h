@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "arguments.h"
 #include "engine/command_stream.h"
-#include "engine/image_preparation.h"
 #include "engine/message_sink.h"
 
 namespace zelmar {

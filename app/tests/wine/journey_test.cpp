@@ -266,7 +266,8 @@ void JourneyTest::Journey(const std::string& queue) {
     EXPECT_EQ(caption, L"Orvenna Version 1.01");
     const Bytes job = TakePort();
     zelmar::BufferSink expected;
-    ASSERT_EQ(zelmar::WriteDefinitionFile({top, bottom}, {1, 8, 0}, expected, nullptr),
+    ASSERT_EQ(zelmar::WriteDefinitionFile({top, bottom}, {zelmar::ToneMethod::kDiffusion, 8, 0},
+                                          expected, nullptr),
               zelmar::FormStatus::kDone);
     EXPECT_TRUE(job == expected.bytes) << "the port holds " << job.size() << " bytes";
     ExpectStandinStores(job, "top-dots.bmp", "bottom-dots.bmp");

@@ -85,8 +85,9 @@ TEST_F(DriverTest, UploadReachesThePortAndTellsTheDriver) {
     EXPECT_EQ(sink_.received, (std::vector<LONG>{1, 2}));
     const Bytes job = ReadBytes(Path("TempImage.out"));
     BufferSink expected;
-    ASSERT_EQ(WriteDefinitionFile({top_, bottom_}, {1, 5, 0}, expected, nullptr),
-              FormStatus::kDone);
+    ASSERT_EQ(
+        WriteDefinitionFile({top_, bottom_}, {ToneMethod::kDiffusion, 5, 0}, expected, nullptr),
+        FormStatus::kDone);
     EXPECT_EQ(job, expected.bytes);
     EXPECT_EQ(ReadBytes(port_), job) << "the queue passes the job byte for byte";
     EXPECT_FALSE(FileExists(Path("other.bin")));
@@ -119,8 +120,9 @@ TEST_F(DriverTest, TheStandinStoresWhatTheQueueReceived) {
         Sleep(10);
     ASSERT_TRUE(FileExists(done)) << "the stand-in did not finish";
     BufferSink expected;
-    ASSERT_EQ(WriteDefinitionFile({top_, bottom_}, {1, 5, 0}, expected, nullptr),
-              FormStatus::kDone);
+    ASSERT_EQ(
+        WriteDefinitionFile({top_, bottom_}, {ToneMethod::kDiffusion, 5, 0}, expected, nullptr),
+        FormStatus::kDone);
     // The definition: ESC @, FS q 2, then each image's size bytes and NV data.
     const Bytes& d = expected.bytes;
     const std::size_t firstData = 5 + 4, firstSize = 6 * 3 * 8;  // 48 x 24 dots

@@ -75,8 +75,8 @@ TEST_F(FormsTest, ThreeImagesFollowEachOtherWithTheirOwnHeaders) {
         Picture("b.bmp", 16, 8, [](int, int) { return false; }),
         Picture("c.bmp", 8, 16, [](int x, int) { return x == 0; }),
     };
-    UploadOptions options;
-    options.selectType = 3;
+    ModelZeroOptions options;
+    options.role = Role::kMarginMessage;
     options.selectMargin = 2;
     ASSERT_EQ(WriteModelZeroForm(images, options, out_, Recorder()), FormStatus::kDone);
     const Bytes margin = {0x1D, 0x5B, 0x5D, 0x4D, 0x01, 0x30};
@@ -112,11 +112,13 @@ TEST_F(FormsTest, RotationShapesTheDataInEveryImageMode) {
         {2, w, h, [&](int x, int y) { return dot(x, h - 1 - y); }},
         {3, h, w, [&](int x, int y) { return dot(w - 1 - y, x); }},
     };
-    for (int16_t mode : {int16_t{0}, int16_t{1}, int16_t{2}}) {
+    for (ToneMethod tone :
+         {ToneMethod::kNone, ToneMethod::kDiffusion, ToneMethod::kDiffusionAndColour}) {
+        const int mode = static_cast<int>(tone);
         for (const Turn& t : turns) {
             BufferSink out;
-            UploadOptions options;
-            options.image = {mode, 5, t.rotation};
+            ModelZeroOptions options;
+            options.image = {tone, 5, t.rotation};
             ASSERT_EQ(WriteModelZeroForm({image}, options, out, nullptr), FormStatus::kDone);
             const Bytes size(out.bytes.begin() + 4, out.bytes.begin() + 8);
             ASSERT_EQ(size, commands::SizeBytes(t.width, t.height)) << mode << "/" << t.rotation;
@@ -140,14 +142,15 @@ TEST_F(FormsTest, WaterMarkScreenOnlyForWaterMarks) {
         }
         return n;
     };
-    for (int16_t type : {int16_t{0}, int16_t{1}, int16_t{2}, int16_t{3}}) {
+    for (Role role : {Role::kTopLogo, Role::kBottomLogo, Role::kWaterMark, Role::kMarginMessage}) {
         BufferSink out;
-        UploadOptions options;
-        options.selectType = type;
+        ModelZeroOptions options;
+        options.role = role;
         options.selectMargin = 7;  // a nine-byte Margin Message header
         ASSERT_EQ(WriteModelZeroForm({image}, options, out, nullptr), FormStatus::kDone);
-        if (type == 3) out.bytes.erase(out.bytes.begin());
-        EXPECT_EQ(countDots(out.bytes), type == 2 ? 4 * 20 : 400) << type;
+        if (role == Role::kMarginMessage) out.bytes.erase(out.bytes.begin());
+        EXPECT_EQ(countDots(out.bytes), role == Role::kWaterMark ? 4 * 20 : 400)
+            << static_cast<int>(role);
     }
 }
 

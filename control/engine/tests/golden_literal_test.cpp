@@ -91,51 +91,52 @@ TEST_F(GoldenLiteralTest, EveryToneMethodAndRotation) {
     struct Case {
         const char* name;
         const Pixels& picture;
-        ImageOptions options;
+        PrepareOptions options;
         Bytes nvData;  // columns 0 to 7
     };
     const Case cases[] = {
         {"None, brightness 0: a dot where grey <= 103",
          threshold,
-         {0, 0, 0},
+         {ToneMethod::kNone, 0, 0},
          {0x01, 0x02, 0x03, 0x00, 0x00, 0x00, 0x00, 0x00}},
         {"Error Diffusion, brightness 5: no offset",
          shades,
-         {1, 5, 0},
+         {ToneMethod::kDiffusion, 5, 0},
          {0x03, 0x00, 0x01, 0x02, 0x01, 0x02, 0x03, 0x00}},
         {"Error Diffusion, brightness 3: offset +12",
          shades,
-         {1, 3, 0},
+         {ToneMethod::kDiffusion, 3, 0},
          {0x01, 0x00, 0x01, 0x02, 0x02, 0x01, 0x03, 0x00}},
         // No tone method: the dot raster keeps what construction left, all dots.
-        {"ImageMode 3 on a fresh record",
+        {"No conversion on a fresh record",
          kStep,
-         {3, 5, 0},
+         {ToneMethod::kUnconverted, 5, 0},
          {0x03, 0x03, 0x03, 0x00, 0x00, 0x00, 0x00, 0x00}},
-        // ImageMode 2, where the rotation file is the turned file; selector 11
-        // writes no colour file.
+        // The colour step, where the rotation file is the turned file; with no
+        // colour file.
         {"rotation 0: as it is",
          kStep,
-         {2, 11, 0},
+         {ToneMethod::kDiffusionAndColour, 11, 0},
          {0x02, 0x02, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00}},
         {"rotation 1: a quarter turn clockwise, 2 x 3",
          kStep,
-         {2, 11, 1},
+         {ToneMethod::kDiffusionAndColour, 11, 1},
          {0x01, 0x06, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}},
         {"rotation 2: rows in reverse order",
          kStep,
-         {2, 11, 2},
+         {ToneMethod::kDiffusionAndColour, 11, 2},
          {0x01, 0x01, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00}},
         {"rotation 3: a quarter turn counter-clockwise, 2 x 3",
          kStep,
-         {2, 11, 3},
+         {ToneMethod::kDiffusionAndColour, 11, 3},
          {0x03, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}},
     };
     for (const Case& c : cases) {
         const std::string path = Colour("a.bmp", c.picture);
         CLogoBitmap bitmap;
         ASSERT_EQ(PrepareImage(bitmap, path, c.options), Preparation::kTone) << c.name;
-        ASSERT_EQ(bitmap.PackTurned(Path(std::string(RotationFile(c.options.rotation)))), 1);
+        ASSERT_EQ(bitmap.PackTurned(Path(std::string(RotationFile(c.options.rotation)))),
+                  EngineResult::kDone);
         const std::uint8_t* data = bitmap.StreamBuffer();
         EXPECT_EQ(Bytes(data, data + bitmap.StreamLength()), c.nvData) << c.name;
     }
@@ -145,7 +146,8 @@ TEST_F(GoldenLiteralTest, EveryToneMethodAndRotation) {
 // turned rows bottom first.
 TEST_F(GoldenLiteralTest, QuarterTurnFile) {
     CLogoBitmap bitmap;
-    ASSERT_EQ(PrepareImage(bitmap, Colour("a.bmp", kStep), {0, 5, 1}), Preparation::kTone);
+    ASSERT_EQ(PrepareImage(bitmap, Colour("a.bmp", kStep), {ToneMethod::kNone, 5, 1}),
+              Preparation::kTone);
     // clang-format off
     const Bytes expected = {
         'B', 'M', 74, 0, 0, 0, 0, 0, 0, 0, 62, 0, 0, 0,  // a file of 74 bytes, pixels at 62
@@ -165,7 +167,9 @@ TEST_F(GoldenLiteralTest, QuarterTurnFile) {
 TEST_F(GoldenLiteralTest, ColourFile) {
     CLogoBitmap bitmap;
     const Pixels two = {{0x123456, 0xABCDEF}};
-    ASSERT_EQ(PrepareImage(bitmap, Colour("a.bmp", two), {2, 12, 0}), Preparation::kTone);
+    ASSERT_EQ(PrepareImage(bitmap, Colour("a.bmp", two),
+                           {ToneMethod::kDiffusionAndColour, 12, 0, ColourFile::kRed}),
+              Preparation::kTone);
     // clang-format off
     const Bytes expected = {
         'B', 'M', 62, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  // a file of 62 bytes, pixels at 54
@@ -185,33 +189,34 @@ TEST_F(GoldenLiteralTest, ModelZeroFormOfEachRole) {
     struct Case {
         const char* name;
         const Pixels& picture;
-        int16_t selectType, selectMargin;
+        Role role;
+        int16_t selectMargin;
         Bytes header;
         Bytes nvData;
     };
     const Case cases[] = {
-        {"Top Logo", kStep, 0, 0, {0x1D, 0x5B, 0x5D, 'T', 1, 0, 1, 0}, step},
-        {"Bottom Logo", kStep, 1, 0, {0x1D, 0x5B, 0x5D, 'B', 1, 0, 1, 0}, step},
+        {"Top Logo", kStep, Role::kTopLogo, 0, {0x1D, 0x5B, 0x5D, 'T', 1, 0, 1, 0}, step},
+        {"Bottom Logo", kStep, Role::kBottomLogo, 0, {0x1D, 0x5B, 0x5D, 'B', 1, 0, 1, 0}, step},
         // The screen keeps a black dot where its table holds 0: rows counted
         // from the bottom, so column 0 keeps rows 3 and 6 (0x08 | 0x40).
         {"WaterMark: screened",
          black,
-         2,
+         Role::kWaterMark,
          0,
          {0x1D, 0x5B, 0x5D, 'W', 1, 0, 1, 0},
          {0x48, 0x80, 0x11, 0x24, 0x00, 0x4A, 0x01, 0x24}},
         {"Margin Message, SelectMargin 2: m = 01",
          kStep,
-         3,
+         Role::kMarginMessage,
          2,
          {0x1D, 0x5B, 0x5D, 'M', 0x01, 0x30, 1, 0, 1, 0},
          step},
-        {"SelectType 5: the size alone", kStep, 5, 0, {1, 0, 1, 0}, step},
+        {"no role: the size alone", kStep, Role::kNone, 0, {1, 0, 1, 0}, step},
     };
     for (const Case& c : cases) {
         BufferSink out;
-        UploadOptions options;
-        options.selectType = c.selectType;
+        ModelZeroOptions options;
+        options.role = c.role;
         options.selectMargin = c.selectMargin;
         ASSERT_EQ(WriteModelZeroForm({Colour("a.bmp", c.picture)}, options, out, nullptr),
                   FormStatus::kDone)

@@ -229,22 +229,41 @@ class GoldenTest : public test::WorkDirTest {
     }
 };
 
+// The tone methods in the order of the ImageMode numbers 0 to 3, which name
+// the digests.
+constexpr ToneMethod kTones[] = {ToneMethod::kNone, ToneMethod::kDiffusion,
+                                 ToneMethod::kDiffusionAndColour, ToneMethod::kUnconverted};
+
+// A brightness, with the colour file it selects in the colour step.
+struct Brightness {
+    int16_t value;
+    ColourFile colour = ColourFile::kNone;
+};
+
 // Preparation, rotation file, colour file, packed data with and without the
 // WaterMark screen, and the band data, each in a fresh record.
 TEST_F(GoldenTest, PreparedAndPackedPictures) {
     for (const Source& source : kSources) {
         const std::string path = Path("source.bmp");
         test::WriteBytes(path, MakeSource(source));
-        for (int16_t mode = 0; mode <= 3; ++mode) {
+        for (int mode = 0; mode <= 3; ++mode) {
             Digest digest;
-            const std::vector<int16_t> brightness = mode == 2
-                                                        ? std::vector<int16_t>{11, 12, 13, 14}
-                                                        : std::vector<int16_t>{0, 3, 5, 8, 10};
-            for (int16_t b : brightness) {
+            // The colour step's brightness is also its colour selector.
+            const std::vector<Brightness> brightness =
+                kTones[mode] == ToneMethod::kDiffusionAndColour
+                    ? std::vector<Brightness>{{11, ColourFile::kNone},
+                                              {12, ColourFile::kRed},
+                                              {13, ColourFile::kGreen},
+                                              {14, ColourFile::kBlue}}
+                    : std::vector<Brightness>{{0}, {3}, {5}, {8}, {10}};
+            for (const Brightness b : brightness) {
                 for (int16_t rotation = 0; rotation <= 3; ++rotation) {
-                    if (!source.allOptions && ((b != 5 && b != 12) || rotation == 2)) continue;
+                    if (!source.allOptions && ((b.value != 5 && b.value != 12) || rotation == 2)) {
+                        continue;
+                    }
                     CLogoBitmap bitmap;
-                    const Preparation p = PrepareImage(bitmap, path, {mode, b, rotation});
+                    const Preparation p =
+                        PrepareImage(bitmap, path, {kTones[mode], b.value, rotation, b.colour});
                     ASSERT_TRUE(p == Preparation::kTone || p == Preparation::kTwoColour);
                     AddFile(digest, working_file::kTemp);
                     AddFile(digest, RotationFile(rotation));
@@ -255,17 +274,17 @@ TEST_F(GoldenTest, PreparedAndPackedPictures) {
                         std::remove(Path(std::string(colour)).c_str());
                     }
                     const std::string turned = Path(std::string(RotationFile(rotation)));
-                    ASSERT_EQ(bitmap.PackTurned(turned), 1);
+                    ASSERT_EQ(bitmap.PackTurned(turned), EngineResult::kDone);
                     AddStream(digest, bitmap);
                     bitmap.ApplyWaterMarkScreen();
-                    ASSERT_EQ(bitmap.PackTurned(turned), 1);
+                    ASSERT_EQ(bitmap.PackTurned(turned), EngineResult::kDone);
                     AddStream(digest, bitmap);
                 }
             }
             if (mode == 0) {
                 CLogoBitmap bitmap;
-                ASSERT_EQ(bitmap.LoadSource(path), 1);
-                ASSERT_EQ(bitmap.PackBands(), 1);
+                ASSERT_EQ(bitmap.LoadSource(path), EngineResult::kDone);
+                ASSERT_EQ(bitmap.PackBands(), EngineResult::kDone);
                 AddStream(digest, bitmap);
             }
             Expect(std::string(source.name) + "/mode" + std::to_string(mode), digest);
@@ -284,13 +303,16 @@ TEST_F(GoldenTest, FormsOfSeveralImages) {
         images.push_back(Path(std::string(s->name) + ".bmp"));
         test::WriteBytes(images.back(), MakeSource(*s));
     }
-    for (int16_t mode = 0; mode <= 3; ++mode) {
+    for (int mode = 0; mode <= 3; ++mode) {
         Digest digest;
-        for (int16_t selectType : {int16_t{0}, int16_t{2}, int16_t{3}}) {
+        const ToneMethod tone = kTones[mode];
+        for (Role role : {Role::kTopLogo, Role::kWaterMark, Role::kMarginMessage}) {
             for (int16_t rotation = 0; rotation <= 3; ++rotation) {
-                const int16_t b = mode == 2 ? 12 : static_cast<int16_t>(2 + rotation);
+                const bool colour = tone == ToneMethod::kDiffusionAndColour;
+                const int16_t b = colour ? 12 : static_cast<int16_t>(2 + rotation);
                 BufferSink out;
-                const UploadOptions options{{mode, b, rotation}, selectType, 1};
+                const ModelZeroOptions options{
+                    {tone, b, rotation, colour ? ColourFile::kRed : ColourFile::kNone}, role, 1};
                 ASSERT_EQ(WriteModelZeroForm(images, options, out, nullptr), FormStatus::kDone);
                 digest.Add(out.bytes);
                 AddFile(digest, working_file::kTemp);
@@ -298,7 +320,7 @@ TEST_F(GoldenTest, FormsOfSeveralImages) {
             }
         }
         BufferSink definition;
-        ASSERT_EQ(WriteDefinitionFile(images, {mode, 7, 0}, definition, nullptr),
+        ASSERT_EQ(WriteDefinitionFile(images, {tone, 7, 0}, definition, nullptr),
                   FormStatus::kDone);
         digest.Add(definition.bytes);
         for (bool complement : {false, true}) {

@@ -35,13 +35,14 @@ TEST_F(LogoBitmapTest, ToneSourceIsDecidedByDepth) {
     struct Case {
         int depth;
         std::uint32_t infoSize;
-        int expected;
+        bool expected;
     };
     // Other headers move the data offset away from 54, and the OS/2 one the
     // depth away from offset 28: the depth alone decides.
-    for (const Case c : {Case{1, 40, 0}, Case{1, 124, 0}, Case{4, 40, 1}, Case{8, 40, 1},
-                         Case{16, 40, 1}, Case{24, 40, 1}, Case{24, 108, 1}, Case{32, 124, 1},
-                         Case{1, 12, 0}, Case{8, 12, 1}, Case{24, 12, 1}}) {
+    for (const Case c :
+         {Case{1, 40, false}, Case{1, 124, false}, Case{4, 40, true}, Case{8, 40, true},
+          Case{16, 40, true}, Case{24, 40, true}, Case{24, 108, true}, Case{32, 124, true},
+          Case{1, 12, false}, Case{8, 12, true}, Case{24, 12, true}}) {
         CLogoBitmap bitmap;
         const std::string path = Save("source.bmp", MakeBmp(Layout(c.depth, c.infoSize)));
         EXPECT_EQ(bitmap.IsToneSource(path), c.expected) << c.depth << "/" << c.infoSize;
@@ -50,51 +51,51 @@ TEST_F(LogoBitmapTest, ToneSourceIsDecidedByDepth) {
 
 TEST_F(LogoBitmapTest, ClassificationOfFilesThatAreNotBmp) {
     CLogoBitmap bitmap;
-    EXPECT_EQ(bitmap.IsToneSource(Path("missing.bmp")), 0);
-    EXPECT_EQ(bitmap.IsWhiteFirst(Path("missing.bmp")), 0);
+    EXPECT_FALSE(bitmap.IsToneSource(Path("missing.bmp")));
+    EXPECT_FALSE(bitmap.IsWhiteFirst(Path("missing.bmp")));
     const std::string text = Save("text.bmp", Bytes{'h', 'e', 'l', 'l', 'o'});
-    EXPECT_EQ(bitmap.IsToneSource(text), 0);
-    EXPECT_EQ(bitmap.IsWhiteFirst(text), 0);
+    EXPECT_FALSE(bitmap.IsToneSource(text));
+    EXPECT_FALSE(bitmap.IsWhiteFirst(text));
     const std::string bare = Save("bare.bmp", Bytes{'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
-    EXPECT_EQ(bitmap.IsToneSource(bare), 0);
+    EXPECT_FALSE(bitmap.IsToneSource(bare));
 }
 
 TEST_F(LogoBitmapTest, WhiteFirstIsColourZeroOrTheFirstPixel) {
     CLogoBitmap bitmap;
     BmpLayout mono = Layout(1);
     mono.palette = {0x000000, 0xFFFFFF};  // the usual table: black first
-    EXPECT_EQ(bitmap.IsWhiteFirst(Save("mono.bmp", MakeBmp(mono))), 0);
+    EXPECT_FALSE(bitmap.IsWhiteFirst(Save("mono.bmp", MakeBmp(mono))));
     mono.palette = {0xFFFFFF, 0x000000};
-    EXPECT_EQ(bitmap.IsWhiteFirst(Save("inverse.bmp", MakeBmp(mono))), 1);
+    EXPECT_TRUE(bitmap.IsWhiteFirst(Save("inverse.bmp", MakeBmp(mono))));
 
     BmpLayout colour = Layout(24);
     colour.pixel = [](int x, int y) { return x == 0 && y == 1 ? 0xFFFFFFu : 0u; };
-    EXPECT_EQ(bitmap.IsWhiteFirst(Save("white.bmp", MakeBmp(colour))), 1);
+    EXPECT_TRUE(bitmap.IsWhiteFirst(Save("white.bmp", MakeBmp(colour))));
     colour.pixel = [](int x, int y) { return x == 0 && y == 1 ? 0xFFFFFEu : 0xFFFFFFu; };
-    EXPECT_EQ(bitmap.IsWhiteFirst(Save("grey.bmp", MakeBmp(colour))), 0);
+    EXPECT_FALSE(bitmap.IsWhiteFirst(Save("grey.bmp", MakeBmp(colour))));
 
     // Offset 54 lies inside a V5 header, and before rows that start further on.
     BmpLayout v5 = Layout(8, 124);
     v5.palette[0] = 0xFFFFFF;
-    EXPECT_EQ(bitmap.IsWhiteFirst(Save("v5-palette.bmp", MakeBmp(v5))), 1);
+    EXPECT_TRUE(bitmap.IsWhiteFirst(Save("v5-palette.bmp", MakeBmp(v5))));
     v5 = Layout(24, 124);
     v5.pixel = [](int x, int y) { return x == 0 && y == 1 ? 0xFFFFFFu : 0u; };
-    EXPECT_EQ(bitmap.IsWhiteFirst(Save("v5-colour.bmp", MakeBmp(v5))), 1);
+    EXPECT_TRUE(bitmap.IsWhiteFirst(Save("v5-colour.bmp", MakeBmp(v5))));
     colour.pixel = [](int x, int y) { return x == 0 && y == 1 ? 0xFFFFFFu : 0u; };
     colour.dataOffset = 200;
-    EXPECT_EQ(bitmap.IsWhiteFirst(Save("far.bmp", MakeBmp(colour))), 1);
+    EXPECT_TRUE(bitmap.IsWhiteFirst(Save("far.bmp", MakeBmp(colour))));
     // A transparent first pixel is white paper.
     BmpLayout alpha = Layout(32, 124);
     alpha.alphaMask = 0xFF000000;
     alpha.pixel = [](int x, int y) { return x == 0 && y == 1 ? 0u : 0xFF000000u; };
-    EXPECT_EQ(bitmap.IsWhiteFirst(Save("alpha.bmp", MakeBmp(alpha))), 1);
+    EXPECT_TRUE(bitmap.IsWhiteFirst(Save("alpha.bmp", MakeBmp(alpha))));
 
     // The engine's own working files: white colour 0, and a 24-bit copy.
-    ASSERT_EQ(bitmap.LoadSource(Save("s.bmp", MakeBmp(Layout(24)))), 1);
-    ASSERT_EQ(bitmap.WriteDotBitmap(), 1);
-    EXPECT_EQ(bitmap.IsWhiteFirst(Path("Temp.bmp")), 1);
-    ASSERT_EQ(bitmap.CopyColourPlanes(12), 1);
-    EXPECT_EQ(bitmap.IsWhiteFirst(Path("RealRedColor.bmp")), 0);
+    ASSERT_EQ(bitmap.LoadSource(Save("s.bmp", MakeBmp(Layout(24)))), EngineResult::kDone);
+    ASSERT_EQ(bitmap.WriteDotBitmap(), EngineResult::kDone);
+    EXPECT_TRUE(bitmap.IsWhiteFirst(Path("Temp.bmp")));
+    ASSERT_EQ(bitmap.CopyColourPlanes(ColourFile::kRed), EngineResult::kDone);
+    EXPECT_FALSE(bitmap.IsWhiteFirst(Path("RealRedColor.bmp")));
 }
 
 // Pictures as image programs save them, each with the dots "None" gives it:
@@ -141,9 +142,9 @@ TEST_F(LogoBitmapTest, PicturesAsUsersHaveThemGiveTheirDots) {
     };
     for (const Case& c : cases) {
         CLogoBitmap bitmap;
-        ASSERT_EQ(bitmap.LoadSource(Save("s.bmp", MakeBmp(c.layout))), 1)
+        ASSERT_EQ(bitmap.LoadSource(Save("s.bmp", MakeBmp(c.layout))), EngineResult::kDone)
             << c.name << ": " << Describe(bitmap.Fault());
-        ASSERT_EQ(bitmap.ToneNone(5), 1);
+        ASSERT_EQ(bitmap.ToneNone(5), EngineResult::kDone);
         std::vector<std::string> dots;
         for (int y = 0; y < bitmap.Height(); ++y) {
             const std::uint8_t* row =
@@ -165,8 +166,8 @@ TEST_F(LogoBitmapTest, ColourCopyOfATransparentPictureIsOnWhite) {
     s.alphaMask = 0xFF000000;
     s.pixel = [](int x, int) { return x == 0 ? 0x00000000u : 0x80FF0000u; };
     CLogoBitmap bitmap;
-    ASSERT_EQ(bitmap.LoadSource(Save("s.bmp", MakeBmp(s))), 1);
-    ASSERT_EQ(bitmap.CopyColourPlanes(12), 1);
+    ASSERT_EQ(bitmap.LoadSource(Save("s.bmp", MakeBmp(s))), EngineResult::kDone);
+    ASSERT_EQ(bitmap.CopyColourPlanes(ColourFile::kRed), EngineResult::kDone);
     const Bytes file = ReadBytes(Path("RealRedColor.bmp"));
     ASSERT_EQ(file.size(), 54u + 8u);
     EXPECT_EQ(Bytes(file.begin() + 54, file.begin() + 60),
@@ -179,13 +180,13 @@ TEST_F(LogoBitmapTest, BadRunLengthDataIsNamedWithItsPlace) {
     s.stored = Bytes{0x04, 0x01, 0x00, 0x01};  // four pixels in a row of three
     const std::string path = Save("s.bmp", MakeBmp(s));
     CLogoBitmap bitmap;
-    EXPECT_EQ(bitmap.LoadSource(path), 0);
+    EXPECT_EQ(bitmap.LoadSource(path), EngineResult::kFailed);
     EXPECT_EQ(Describe(bitmap.Fault()),
               path +
                   ": the run-length data goes past the end of a row (the code at byte 1078, row 0 "
                   "from the bottom, column 0)");
     EXPECT_EQ(CheckSource(path), bitmap.Fault().source);
-    EXPECT_EQ(bitmap.IsWhiteFirst(path), 0);
+    EXPECT_FALSE(bitmap.IsWhiteFirst(path));
 }
 
 TEST_F(LogoBitmapTest, LoadSourceFillsTheDescription) {
@@ -193,7 +194,7 @@ TEST_F(LogoBitmapTest, LoadSourceFillsTheDescription) {
     s.width = 13;
     s.height = 9;
     CLogoBitmap bitmap;
-    ASSERT_EQ(bitmap.LoadSource(Save("s.bmp", MakeBmp(s))), 1);
+    ASSERT_EQ(bitmap.LoadSource(Save("s.bmp", MakeBmp(s))), EngineResult::kDone);
     EXPECT_TRUE(bitmap.Loaded());
     EXPECT_EQ(bitmap.Width(), 13);
     EXPECT_EQ(bitmap.Height(), 9);
@@ -207,17 +208,19 @@ TEST_F(LogoBitmapTest, LoadSourceFillsTheDescription) {
 TEST_F(LogoBitmapTest, LoadSourceAcceptsOnlyWhatTheRastersHold) {
     struct Case {
         int width, height;
-        int expected;
+        bool fits;
     };
-    for (const Case c : {Case{616, 648, 1}, Case{617, 1, 0}, Case{1, 649, 0}, Case{2000, 10, 0}}) {
+    for (const Case c :
+         {Case{616, 648, true}, Case{617, 1, false}, Case{1, 649, false}, Case{2000, 10, false}}) {
         BmpLayout s = Layout(1);
         s.width = c.width;
         s.height = c.height;
         CLogoBitmap bitmap;
-        EXPECT_EQ(bitmap.LoadSource(Save("s.bmp", MakeBmp(s))), c.expected)
+        EXPECT_EQ(bitmap.LoadSource(Save("s.bmp", MakeBmp(s))),
+                  c.fits ? EngineResult::kDone : EngineResult::kFailed)
             << c.width << "x" << c.height;
-        EXPECT_EQ(bitmap.Loaded(), c.expected == 1);
-        if (c.expected == 0) {
+        EXPECT_EQ(bitmap.Loaded(), c.fits);
+        if (!c.fits) {
             EXPECT_EQ(bitmap.Fault().source, SourceError::TooLarge());
             EXPECT_EQ(Describe(bitmap.Fault().source),
                       "the picture is larger than 616 x 648 pixels");
@@ -227,13 +230,13 @@ TEST_F(LogoBitmapTest, LoadSourceAcceptsOnlyWhatTheRastersHold) {
 
 TEST_F(LogoBitmapTest, FailedLoadEmptiesTheRecord) {
     CLogoBitmap bitmap;
-    ASSERT_EQ(bitmap.LoadSource(Save("good.bmp", MakeBmp(Layout(24)))), 1);
-    EXPECT_EQ(bitmap.LoadSource(Path("missing.bmp")), 0);
+    ASSERT_EQ(bitmap.LoadSource(Save("good.bmp", MakeBmp(Layout(24)))), EngineResult::kDone);
+    EXPECT_EQ(bitmap.LoadSource(Path("missing.bmp")), EngineResult::kFailed);
     EXPECT_EQ(bitmap.Fault().source.file.reason, files::Reason::kNotFound);
     EXPECT_EQ(bitmap.Fault().path, Path("missing.bmp"));
     EXPECT_FALSE(bitmap.Loaded());
-    EXPECT_EQ(bitmap.WriteDotBitmap(), 255);
-    EXPECT_EQ(bitmap.ToneNone(5), 0);
+    EXPECT_EQ(bitmap.WriteDotBitmap(), EngineResult::kNothingLoaded);
+    EXPECT_EQ(bitmap.ToneNone(5), EngineResult::kFailed);
     EXPECT_FALSE(test::FileExists(Path("Temp.bmp")));
 }
 
@@ -246,9 +249,9 @@ TEST_F(LogoBitmapTest, DotBitmapLayout) {
         return (x == 0 && y == 0) || (x == 9 && y == 2) ? 0u : 0xFFFFFFu;
     };
     CLogoBitmap bitmap;
-    ASSERT_EQ(bitmap.LoadSource(Save("s.bmp", MakeBmp(s))), 1);
-    ASSERT_EQ(bitmap.ToneNone(5), 1);
-    ASSERT_EQ(bitmap.WriteDotBitmap(), 1);
+    ASSERT_EQ(bitmap.LoadSource(Save("s.bmp", MakeBmp(s))), EngineResult::kDone);
+    ASSERT_EQ(bitmap.ToneNone(5), EngineResult::kDone);
+    ASSERT_EQ(bitmap.WriteDotBitmap(), EngineResult::kDone);
 
     const Bytes expected = {
         'B',  'M',  74, 0, 0,    0,    0, 0, 0,    0,    62,   0,    0, 0,        // file header
@@ -271,8 +274,8 @@ TEST_F(LogoBitmapTest, DotBitmapSizes) {
         s.width = c.width;
         s.height = c.height;
         CLogoBitmap bitmap;
-        ASSERT_EQ(bitmap.LoadSource(Save("s.bmp", MakeBmp(s))), 1);
-        ASSERT_EQ(bitmap.WriteDotBitmap(), 1);
+        ASSERT_EQ(bitmap.LoadSource(Save("s.bmp", MakeBmp(s))), EngineResult::kDone);
+        ASSERT_EQ(bitmap.WriteDotBitmap(), EngineResult::kDone);
         const Bytes file = ReadBytes(Path("Temp.bmp"));
         EXPECT_EQ(file.size(), c.size) << c.width << "x" << c.height;
         EXPECT_EQ(Bytes(file.begin() + 54, file.begin() + 58), Bytes(4, 0xFF));
@@ -281,9 +284,9 @@ TEST_F(LogoBitmapTest, DotBitmapSizes) {
 
 TEST_F(LogoBitmapTest, WriterReportsAFileThatCannotBeCreated) {
     CLogoBitmap bitmap;
-    ASSERT_EQ(bitmap.LoadSource(Save("s.bmp", MakeBmp(Layout(24)))), 1);
+    ASSERT_EQ(bitmap.LoadSource(Save("s.bmp", MakeBmp(Layout(24)))), EngineResult::kDone);
     std::filesystem::create_directory(Path("Temp.bmp"));  // a directory in the file's place
-    EXPECT_EQ(bitmap.WriteDotBitmap(), 0);
+    EXPECT_EQ(bitmap.WriteDotBitmap(), EngineResult::kFailed);
 }
 
 }  // namespace

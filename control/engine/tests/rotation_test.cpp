@@ -19,11 +19,11 @@ class RotationTest : public test::WorkDirTest {
                          test::MakeColourBmp(width, height, [dot](int x, int y) {
                              return dot(x, y) ? 0u : 0xFFFFFFu;
                          }));
-        ASSERT_EQ(bitmap_.LoadSource(Path("source.bmp")), 1);
-        ASSERT_EQ(bitmap_.ToneNone(5), 1);
+        ASSERT_EQ(bitmap_.LoadSource(Path("source.bmp")), EngineResult::kDone);
+        ASSERT_EQ(bitmap_.ToneNone(5), EngineResult::kDone);
     }
     Bytes Turned(int16_t rotation) {
-        EXPECT_EQ(bitmap_.TurnAndWrite(rotation), 1);
+        EXPECT_EQ(bitmap_.TurnAndWrite(rotation), EngineResult::kDone);
         return ReadBytes(Path(std::string(RotationFileName(rotation))));
     }
     static std::string_view RotationFileName(int16_t rotation) {
@@ -84,31 +84,31 @@ TEST_F(RotationTest, QuarterTurnFileLayout) {
 
 TEST_F(RotationTest, NoRotationEqualsTheDotBitmap) {
     Load(37, 11, [](int x, int y) { return (x ^ y) % 3 == 0; });
-    ASSERT_EQ(bitmap_.WriteDotBitmap(), 1);
+    ASSERT_EQ(bitmap_.WriteDotBitmap(), EngineResult::kDone);
     EXPECT_EQ(Turned(0), ReadBytes(Path("Temp.bmp")));
 }
 
 TEST_F(RotationTest, RotationOutsideTheTableWritesNothing) {
     Load(8, 8, [](int, int) { return true; });
-    ASSERT_EQ(bitmap_.TurnAndWrite(0), 1);
+    ASSERT_EQ(bitmap_.TurnAndWrite(0), EngineResult::kDone);
     const Bytes before(TurnedRaster(), TurnedRaster() + 8 * kTurnedStride);
     Load(8, 8, [](int, int) { return false; });
     for (int16_t rotation : std::initializer_list<int16_t>{-1, 4, 255})
-        EXPECT_EQ(bitmap_.TurnAndWrite(rotation), 0);
+        EXPECT_EQ(bitmap_.TurnAndWrite(rotation), EngineResult::kFailed);
     EXPECT_EQ(Bytes(TurnedRaster(), TurnedRaster() + 8 * kTurnedStride), before);
     EXPECT_FALSE(test::FileExists(Path("RightRotation.bmp")));
 }
 
 TEST_F(RotationTest, EmptyRecord) {
     CLogoBitmap empty;
-    EXPECT_EQ(empty.TurnAndWrite(0), 255);
-    EXPECT_EQ(empty.CopyColourPlanes(12), 255);
+    EXPECT_EQ(empty.TurnAndWrite(0), EngineResult::kNothingLoaded);
+    EXPECT_EQ(empty.CopyColourPlanes(ColourFile::kRed), EngineResult::kNothingLoaded);
     EXPECT_FALSE(test::FileExists(Path("NoRotation.bmp")));
 }
 
 using Messages = test::RecordedMessages;
 
-TEST_F(RotationTest, ColourFilesBySelector) {
+TEST_F(RotationTest, ColourFileByColour) {
     auto colour = [](int x, int y) {
         return static_cast<std::uint32_t>(x * 0x102030 + y * 0x050403);
     };
@@ -116,20 +116,21 @@ TEST_F(RotationTest, ColourFilesBySelector) {
     test::WriteBytes(Path("source.bmp"), source);
     const char* names[] = {"RealRedColor.bmp", "RealGreenColor.bmp", "RealBlueColor.bmp"};
     struct Case {
-        int16_t selector;
+        ColourFile colour;
         const char* file;  // null: none
     };
     for (const Case c :
-         {Case{11, nullptr}, Case{12, "RealRedColor.bmp"}, Case{13, "RealGreenColor.bmp"},
-          Case{14, "RealBlueColor.bmp"}, Case{5, nullptr}}) {
+         {Case{ColourFile::kNone, nullptr}, Case{ColourFile::kRed, "RealRedColor.bmp"},
+          Case{ColourFile::kGreen, "RealGreenColor.bmp"},
+          Case{ColourFile::kBlue, "RealBlueColor.bmp"}}) {
         for (const char* name : names)
             std::filesystem::remove(Path(name));
         CLogoBitmap bitmap;
-        ASSERT_EQ(bitmap.LoadSource(Path("source.bmp")), 1);
-        EXPECT_EQ(bitmap.CopyColourPlanes(c.selector), 1);
+        ASSERT_EQ(bitmap.LoadSource(Path("source.bmp")), EngineResult::kDone);
+        EXPECT_EQ(bitmap.CopyColourPlanes(c.colour), EngineResult::kDone);
         for (const char* name : names) {
             const bool expected = c.file && std::string(name) == c.file;
-            EXPECT_EQ(test::FileExists(Path(name)), expected) << c.selector << " " << name;
+            EXPECT_EQ(test::FileExists(Path(name)), expected) << name;
         }
         if (c.file) {
             // The 24-bit copy holds the source's own pixels.
@@ -153,8 +154,8 @@ TEST_F(RotationTest, ColourCopyOfPaletteSourceTakesRawStoredBytes) {
     s.pixel = [](int x, int y) { return static_cast<std::uint32_t>(1 + x + 4 * y); };
     test::WriteBytes(Path("source.bmp"), test::MakeBmp(s));
     CLogoBitmap bitmap;
-    ASSERT_EQ(bitmap.LoadSource(Path("source.bmp")), 1);
-    ASSERT_EQ(bitmap.CopyColourPlanes(12), 1);
+    ASSERT_EQ(bitmap.LoadSource(Path("source.bmp")), EngineResult::kDone);
+    ASSERT_EQ(bitmap.CopyColourPlanes(ColourFile::kRed), EngineResult::kDone);
     const Bytes file = ReadBytes(Path("RealRedColor.bmp"));
     ASSERT_EQ(file.size(), 54u + 12 * 2);
     // Stored row 0 is the bottom row (5 6 7 8), followed in memory by the top
@@ -168,12 +169,12 @@ TEST_F(RotationTest, ColourCopyOfPaletteSourceTakesRawStoredBytes) {
 TEST_F(RotationTest, ColourFileMessages) {
     Messages messages;
     CLogoBitmap empty(&messages);
-    EXPECT_EQ(empty.WriteColourFile(0), 255);
+    EXPECT_EQ(empty.WriteColourFile(ColourFile::kBlue), EngineResult::kNothingLoaded);
     test::WriteBytes(Path("source.bmp"), test::MakeColourBmp(2, 2, [](int, int) { return 0u; }));
     CLogoBitmap bitmap(&messages);
-    ASSERT_EQ(bitmap.LoadSource(Path("source.bmp")), 1);
+    ASSERT_EQ(bitmap.LoadSource(Path("source.bmp")), EngineResult::kDone);
     std::filesystem::create_directory(Path("RealBlueColor.bmp"));
-    EXPECT_EQ(bitmap.WriteColourFile(0), 0);
+    EXPECT_EQ(bitmap.WriteColourFile(ColourFile::kBlue), EngineResult::kFailed);
     EXPECT_EQ(messages.shown, (std::vector<std::string>{"KKK: KKK1", "KKK: KKK2"}));
 }
 
@@ -186,9 +187,9 @@ TEST_F(RotationTest, TwoColourCopyIsByteIdentical) {
     s.pixel = [](int x, int y) { return static_cast<std::uint32_t>(x > y); };
     const Bytes source = test::MakeBmp(s);
     test::WriteBytes(Path("mono.bmp"), source);
-    EXPECT_EQ(bitmap_.CopyTwoColour(Path("mono.bmp")), 1);
+    EXPECT_EQ(bitmap_.CopyTwoColour(Path("mono.bmp")), EngineResult::kDone);
     EXPECT_EQ(ReadBytes(Path("Temp2Color.bmp")), source);
-    EXPECT_EQ(bitmap_.CopyTwoColour(Path("missing.bmp")), 0);
+    EXPECT_EQ(bitmap_.CopyTwoColour(Path("missing.bmp")), EngineResult::kFailed);
 }
 
 }  // namespace

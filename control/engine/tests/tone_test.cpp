@@ -18,7 +18,7 @@ class ToneTest : public test::WorkDirTest {
     // Loads a picture into the record; false when it does not load.
     bool Load(const Bytes& file) {
         test::WriteBytes(Path("source.bmp"), file);
-        return bitmap_.LoadSource(Path("source.bmp")) == 1;
+        return bitmap_.LoadSource(Path("source.bmp")) == EngineResult::kDone;
     }
     bool Load(int width, int height, std::function<std::uint32_t(int, int)> colour) {
         return Load(test::MakeColourBmp(width, height, std::move(colour)));
@@ -66,9 +66,9 @@ TEST(Tone, GreyFormula) {
 }
 
 TEST_F(ToneTest, ConversionsNeedALoadedSource) {
-    EXPECT_EQ(bitmap_.ToneNone(5), 0);
-    EXPECT_EQ(bitmap_.ToneDiffuse(5), 0);
-    EXPECT_EQ(bitmap_.ToneTwoColour(), 0);
+    EXPECT_EQ(bitmap_.ToneNone(5), EngineResult::kFailed);
+    EXPECT_EQ(bitmap_.ToneDiffuse(5), EngineResult::kFailed);
+    EXPECT_EQ(bitmap_.ToneTwoColour(), EngineResult::kFailed);
 }
 
 TEST_F(ToneTest, GreyOfTrueColourPixelsWithOffset) {
@@ -296,7 +296,7 @@ TEST_F(ToneTest, TwoColourSourceKeepsItsOwnDots) {
         s.palette = palette;
         s.pixel = [](int x, int y) { return static_cast<std::uint32_t>((x + y) % 3 == 0); };
         ASSERT_TRUE(Load(MakeBmp(s)));
-        ASSERT_EQ(bitmap_.ToneTwoColour(), 1);
+        ASSERT_EQ(bitmap_.ToneTwoColour(), EngineResult::kDone);
         for (int y = 0; y < 3; ++y) {
             for (int x = 0; x < 11; ++x) {
                 const bool set = (x + y) % 3 == 0;
@@ -310,8 +310,8 @@ TEST_F(ToneTest, TwoColourSourceKeepsItsOwnDots) {
 TEST_F(ToneTest, WaterMarkKeepsTwentyDotsInEveryBlock) {
     ASSERT_TRUE(Load(40, 30, [](int, int) { return 0u; }));
     bitmap_.ToneNone(5);
-    ASSERT_EQ(bitmap_.TurnAndWrite(0), 1);
-    EXPECT_EQ(bitmap_.ApplyWaterMarkScreen(), 1);
+    ASSERT_EQ(bitmap_.TurnAndWrite(0), EngineResult::kDone);
+    EXPECT_EQ(bitmap_.ApplyWaterMarkScreen(), EngineResult::kDone);
     const uint8_t* turned = TurnedRaster();
     for (int blockRow = 0; blockRow < 3; ++blockRow) {
         for (int blockColumn = 0; blockColumn < 4; ++blockColumn) {

@@ -108,7 +108,7 @@ TEST(TcpEndpointTest, ConnectMessagesHoldTheirArgumentsWhole) {
 TEST(DirectLinkTest, StatusExchangeByLinkModelAndPlatform) {
     struct Case {
         LinkKind kind;
-        std::int32_t printer;
+        bool modelAnswers;  // model 0 answers the query
         bool legacy;
         Bytes reply;  // empty: no reply comes
         bool ready;
@@ -116,20 +116,21 @@ TEST(DirectLinkTest, StatusExchangeByLinkModelAndPlatform) {
     };
     const Case cases[] = {
         // The serial link always reads and judges the reply.
-        {LinkKind::kSerial, 1, false, {0x0D}, true, {100}},
-        {LinkKind::kSerial, 0, false, {0x20, 0x41}, true, {100}},
-        {LinkKind::kSerial, 0, false, {0x41}, false, {100}},
-        {LinkKind::kSerial, 3, true, {}, false, {100}},
-        // Elsewhere only model 0 reads; only the Windows 9x family judges.
-        {LinkKind::kDeviceFile, 0, false, {}, true, {0}},
-        {LinkKind::kDeviceFile, 0, true, {0x41}, false, {100}},
-        {LinkKind::kDeviceFile, 0, true, {0x0D}, true, {100}},
-        {LinkKind::kDeviceFile, 1, true, {}, true, {}},
-        {LinkKind::kUsb, 0, true, {}, true, {0}},  // USB never takes the family's rule
-        {LinkKind::kTcp, 0, true, {0x41}, false, {3000}},
-        {LinkKind::kTcp, 0, true, {}, false, {3000}},
-        {LinkKind::kTcp, 0, false, {}, true, {3000}},
-        {LinkKind::kTcp, 3, true, {}, true, {}},
+        {LinkKind::kSerial, false, false, {0x0D}, true, {100}},
+        {LinkKind::kSerial, true, false, {0x20, 0x41}, true, {100}},
+        {LinkKind::kSerial, true, false, {0x41}, false, {100}},
+        {LinkKind::kSerial, false, true, {}, false, {100}},
+        // Elsewhere only a model that answers is read; only the Windows 9x family
+        // judges.
+        {LinkKind::kDeviceFile, true, false, {}, true, {0}},
+        {LinkKind::kDeviceFile, true, true, {0x41}, false, {100}},
+        {LinkKind::kDeviceFile, true, true, {0x0D}, true, {100}},
+        {LinkKind::kDeviceFile, false, true, {}, true, {}},
+        {LinkKind::kUsb, true, true, {}, true, {0}},  // USB never takes the family's rule
+        {LinkKind::kTcp, true, true, {0x41}, false, {3000}},
+        {LinkKind::kTcp, true, true, {}, false, {3000}},
+        {LinkKind::kTcp, true, false, {}, true, {3000}},
+        {LinkKind::kTcp, false, true, {}, true, {}},
     };
     for (const Case& c : cases) {
         test::RecordingPorts ports;
@@ -138,9 +139,9 @@ TEST(DirectLinkTest, StatusExchangeByLinkModelAndPlatform) {
         FakeClock clock;
         DirectLink link(c.kind, ports.Usb(), clock, c.legacy);
         ASSERT_TRUE(link.Open().ok());
-        const LinkResult result = link.ExchangeStatus(c.printer);
-        const std::string where = std::to_string(static_cast<int>(c.kind)) + " printer " +
-                                  std::to_string(c.printer) + (c.legacy ? " legacy" : "");
+        const LinkResult result = link.ExchangeStatus(c.modelAnswers);
+        const std::string where = std::to_string(static_cast<int>(c.kind)) +
+                                  (c.modelAnswers ? " answers" : "") + (c.legacy ? " legacy" : "");
         EXPECT_EQ(result.ok(), c.ready) << where;
         EXPECT_EQ(result.error, c.ready ? LinkError::kNone : LinkError::kStatus) << where;
         EXPECT_EQ(port.Sent(), (Bytes{0x1D, 0x49, 0x01})) << where;
@@ -156,7 +157,7 @@ TEST(DirectLinkTest, AQueryThatCannotBeWrittenFailsTheExchangeAndTheLinkCloses) 
     {
         DirectLink link(LinkKind::kTcp, ports.Usb(), clock, false);
         ASSERT_TRUE(link.Open().ok());
-        EXPECT_EQ(link.ExchangeStatus(1).error, LinkError::kStatus);
+        EXPECT_EQ(link.ExchangeStatus(false).error, LinkError::kStatus);
     }
     EXPECT_EQ(port.calls.back(), "close");
 }

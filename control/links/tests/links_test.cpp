@@ -80,8 +80,7 @@ TEST_F(LinkSinkTest, FormsTravelAsTheFramingSays) {
     LinkSink sink(transport, clock, framing);
     zelmar::test::WriteBytes(Path("a.bmp"),
                              zelmar::test::MakeDotsBmp(8, 16, [](int, int y) { return y < 8; }));
-    UploadOptions options;
-    ASSERT_EQ(WriteModelZeroForm({Path("a.bmp"), Path("a.bmp")}, options, sink, nullptr),
+    ASSERT_EQ(WriteModelZeroForm({Path("a.bmp"), Path("a.bmp")}, {}, sink, nullptr),
               FormStatus::kDone);
     EXPECT_TRUE(sink.Result().ok());
     std::vector<std::size_t> image(1 + 16, 1);  // the header, then 8 columns of 2 bytes

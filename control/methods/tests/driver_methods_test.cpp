@@ -58,8 +58,9 @@ TEST_F(DriverMethodsTest, UploadSendsTheDefinitionThenTellsTheDriver) {
     ASSERT_EQ(Upload("NX-A11", top_ + "|" + bottom_ + "|"), 0);
     EXPECT_EQ(progress_, (std::vector<int32_t>{1, 2}));
     BufferSink expected;
-    ASSERT_EQ(WriteDefinitionFile({top_, bottom_}, {1, 5, 0}, expected, nullptr),
-              FormStatus::kDone);
+    ASSERT_EQ(
+        WriteDefinitionFile({top_, bottom_}, {ToneMethod::kDiffusion, 5, 0}, expected, nullptr),
+        FormStatus::kDone);
     EXPECT_EQ(ReadBytes(Path("TempImage.out")), expected.bytes);
     ASSERT_EQ(printer_->documents.size(), 1u);
     EXPECT_EQ(printer_->documents[0], expected.bytes);

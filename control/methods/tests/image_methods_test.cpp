@@ -199,8 +199,8 @@ TEST_F(FileUploadTest, DefinitionStreamOfTwoImages) {
     EXPECT_EQ(progress_, (std::vector<int32_t>{1, 2}));
     // Exactly the model-0 form, no preamble: two Bottom Logo definitions.
     BufferSink expected;
-    UploadOptions options;
-    options.selectType = 1;
+    ModelZeroOptions options;
+    options.role = Role::kBottomLogo;
     ASSERT_EQ(WriteModelZeroForm({colour_, mono_}, options, expected, nullptr), FormStatus::kDone);
     const Bytes written = ReadBytes(Path("out.bin"));
     EXPECT_EQ(written, expected.bytes);
@@ -318,9 +318,9 @@ TEST_F(ImageMethodsInMemoryTest, WritesWhatTheDiskWouldHold) {
     ASSERT_EQ(Preview("colour.bmp", {2, 12, 1}), Working("RightRotation.bmp"));
     ASSERT_EQ(FileUpload("out.bin", "colour.bmp|", 0, {1, 5, 0}, 1, 0, nullptr), kFileUploadDone);
     BufferSink expected;
-    UploadOptions options;
-    options.image = {1, 5, 0};
-    options.selectType = 1;
+    ModelZeroOptions options;
+    options.image = {ToneMethod::kDiffusion, 5, 0};
+    options.role = Role::kBottomLogo;
     ASSERT_EQ(WriteModelZeroForm({"colour.bmp"}, options, expected, nullptr), FormStatus::kDone);
     EXPECT_EQ(*fs_.Find("out.bin"), expected.bytes);
     for (const char* name :

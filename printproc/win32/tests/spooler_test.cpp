@@ -468,9 +468,9 @@ TEST_F(QueueTest, ALogoJobReachesThePortByteForByte) {
     WriteBytes(Path("top.bmp"), MakeDotsBmp(48, 24, [](int x, int y) { return (x + y) % 3 == 0; }));
     WriteBytes(Path("bottom.bmp"), MakeDotsBmp(32, 16, [](int x, int) { return x < 16; }));
     zelmar::BufferSink definition;
-    ASSERT_EQ(zelmar::WriteDefinitionFile({Path("top.bmp"), Path("bottom.bmp")}, {0, 5, 0},
-                                          definition, nullptr),
-              zelmar::FormStatus::kDone);
+    ASSERT_EQ(
+        zelmar::WriteDefinitionFile({Path("top.bmp"), Path("bottom.bmp")}, {}, definition, nullptr),
+        zelmar::FormStatus::kDone);
     WriteBytes(Path("TempImage.out"), definition.bytes);
     const Outcome submitted = Submit(kQueueA, ReadBytes(Path("TempImage.out")));
     ASSERT_EQ(submitted.exitCode, 0u) << submitted.output;

@@ -16,7 +16,7 @@ Bytes UploadStream(const std::string& list, int nvSelect, int selectType, int se
 
 Bytes Definition(const std::vector<std::string>& images) {
     zelmar::BufferSink sink;
-    EXPECT_EQ(zelmar::WriteDefinitionFile(images, zelmar::ImageOptions{0, 5, 0}, sink, nullptr),
+    EXPECT_EQ(zelmar::WriteDefinitionFile(images, zelmar::PrepareOptions{}, sink, nullptr),
               zelmar::FormStatus::kDone);
     return sink.bytes;
 }

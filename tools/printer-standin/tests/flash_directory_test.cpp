@@ -139,7 +139,7 @@ TEST_F(FlashDirectoryTest, MalformedJobsLeaveTheFlashUntouched) {
     MemoryReceipts receipts;
     MemoryTranscript transcript;
     Printer printer(*flash, receipts, transcript, PrinterConfig{});
-    const Bytes role = commands::NvImageHeader(0, 0, 16, 16) + Bytes(32, 0xFF);
+    const Bytes role = commands::NvImageHeader(zelmar::Role::kTopLogo, 0, 16, 16) + Bytes(32, 0xFF);
     const Bytes jobs[] = {
         Bytes(role.begin(), role.end() - 1),
         commands::DefinitionPreamble(2) + commands::SizeBytes(8, 8) + Bytes(8),

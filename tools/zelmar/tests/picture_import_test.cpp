@@ -95,11 +95,11 @@ TEST_F(ImportedBmpFile, IsASourceTheEngineTakes) {
     const PictureSize size = FittedSize({600, 30}, kPaperWidth);
     test::WriteBytes(Path("logo.bmp"), ImportedBmp(p, size));
     CLogoBitmap bitmap;
-    ASSERT_EQ(bitmap.LoadSource(Path("logo.bmp")), 1) << Describe(bitmap.Fault());
+    ASSERT_EQ(bitmap.LoadSource(Path("logo.bmp")), EngineResult::kDone) << Describe(bitmap.Fault());
     EXPECT_EQ(bitmap.Depth(), 24);
     EXPECT_EQ(bitmap.Width(), 576);
     EXPECT_EQ(bitmap.Height(), 29);
-    ASSERT_EQ(bitmap.ToneNone(5), 1);
+    ASSERT_EQ(bitmap.ToneNone(5), EngineResult::kDone);
     // Stored rows are bottom first: row 28 is the top of the picture.
     auto dot = [&bitmap](int x, int y) {
         return bitmap.DotRaster()[static_cast<std::size_t>(28 - y) * kRasterStride + x] == kDot;
