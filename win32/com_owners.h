@@ -1,4 +1,4 @@
-// Owners of COM resources: interface pointers and VARIANTs.
+// Owners of COM resources: interface pointers, BSTRs and VARIANTs.
 #pragma once
 
 #include <windows.h>
@@ -6,9 +6,13 @@
 #include <oleauto.h>
 #include <wrl/client.h>
 
+#include "win32/unique_handle.h"
+
 namespace zelmar::win32 {
 
 using Microsoft::WRL::ComPtr;
+
+using UniqueBstr = UniqueHandle<HandleTraits<BSTR, SysFreeString>>;
 
 // A VARIANT cleared when it goes.
 class UniqueVariant {
