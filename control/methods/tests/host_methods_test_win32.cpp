@@ -19,6 +19,7 @@
 #include "fakes.h"
 #include "links/direct_link.h"
 #include "loopback_printer.h"
+#include "methods/arguments.h"
 #include "methods/device_methods.h"
 #include "recorded_messages.h"
 #include "win32/handle_owners.h"
@@ -221,7 +222,8 @@ TEST_F(HostMethodsTest, TheUsbLinkRunsWithTheFlagClear) {
                                links::HostSystem().LegacyPlatform());
         ASSERT_TRUE(link.Open().ok());
         const bool usb = kind == links::LinkKind::kUsb;
-        EXPECT_EQ(link.ExchangeStatus(0).ok(), usb || !Windows98()) << (usb ? "USB" : "device");
+        EXPECT_EQ(link.ExchangeStatus(PrinterModelOf(0).answersStatus).ok(), usb || !Windows98())
+            << (usb ? "USB" : "device");
     }
 }
 
